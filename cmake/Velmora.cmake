@@ -1,0 +1,69 @@
+# Shared build rules: warnings, sanitizers, output folders and the helpers
+# that turn a folder of sources into a library or a test program.
+
+if(WIN32)
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  # Static runtime: the programs run under Wine and on Windows without extra DLLs.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+else()
+  set(VELMORA_SANITIZE ON CACHE BOOL "Build native code with ASan and UBSan")
+  if(VELMORA_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endif()
+
+function(velmora_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# velmora_library(NAME DIR [DEPS ...]): a static library from every .cpp in DIR
+# except the program entry points named *Main.cpp.
+function(velmora_library name dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  # Program entry points (*Main.cpp) belong to the program, not the library.
+  list(FILTER sources EXCLUDE REGEX "Main\\.cpp$")
+  if(sources)
+    add_library(${name} STATIC ${sources})
+  else()
+    add_library(${name} INTERFACE)
+  endif()
+  get_target_property(kind ${name} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    if(ARGN)
+      target_link_libraries(${name} INTERFACE ${ARGN})
+    endif()
+  else()
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    if(ARGN)
+      target_link_libraries(${name} PUBLIC ${ARGN})
+    endif()
+    velmora_warnings(${name})
+  endif()
+endfunction()
+
+# velmora_test(NAME DIR [DEPS ...]): one GoogleTest program from every .cpp in
+# DIR. Natively each test case becomes a ctest test; under Wine the whole
+# program is one ctest test, since every Wine start costs time.
+function(velmora_test name dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE VELMORA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  velmora_warnings(${name})
+  if(WIN32)
+    add_test(NAME ${name} COMMAND ${name})
+    # The build's shared prefix unless the test names its own afterwards.
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600
+      ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

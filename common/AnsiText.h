@@ -1,0 +1,28 @@
+#pragma once
+// Conversion between the system's single-byte code page and UTF-16. WMI
+// speaks UTF-16; the records, drive table and reports hold ANSI text. The
+// Windows programs install the CP_ACP codec at start; the default maps
+// Windows-1252's Latin-1 range, which is what tests and Linux need.
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+class AnsiCodec {
+public:
+    virtual ~AnsiCodec() = default;
+    [[nodiscard]] virtual std::u16string ToUtf16(std::string_view ansi) const = 0;
+    // Characters without an ANSI form become '?'.
+    [[nodiscard]] virtual std::string FromUtf16(std::u16string_view text) const = 0;
+};
+
+void InstallAnsiCodec(const AnsiCodec* codec) noexcept;  // null restores the default
+
+[[nodiscard]] std::u16string AnsiToUtf16(std::string_view ansi);
+[[nodiscard]] std::string Utf16ToAnsi(std::u16string_view text);
+// UTF-8 for JSON output, from the system code page.
+[[nodiscard]] std::string AnsiToUtf8(std::string_view ansi);
+[[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);
+
+}  // namespace velmora

@@ -1,0 +1,138 @@
+#include "common/WmiVariant.h"
+
+#include <charconv>
+#include <limits>
+
+namespace velmora {
+
+WmiVariant WmiVariant::Null() {
+    WmiVariant v;
+    v.type_ = vt::Null;
+    return v;
+}
+
+WmiVariant WmiVariant::Int32(std::int32_t value) { return Integer(vt::I4, value); }
+
+WmiVariant WmiVariant::Integer(std::uint16_t type, std::int64_t value) {
+    WmiVariant v;
+    v.type_ = type;
+    v.integer_ = value;
+    return v;
+}
+
+WmiVariant WmiVariant::Text(std::u16string value) {
+    WmiVariant v;
+    v.type_ = vt::Bstr;
+    v.text_ = std::move(value);
+    return v;
+}
+
+WmiVariant WmiVariant::Bool(bool value) {
+    WmiVariant v;
+    v.type_ = vt::Bool;
+    v.integer_ = value ? -1 : 0;  // VARIANT_TRUE
+    return v;
+}
+
+WmiVariant WmiVariant::Real(double value) {
+    WmiVariant v;
+    v.type_ = vt::R8;
+    v.real_ = value;
+    return v;
+}
+
+WmiVariant WmiVariant::Array(std::uint16_t elementType, std::int32_t lowerBound, std::vector<WmiVariant> elements) {
+    WmiVariant v;
+    v.type_ = static_cast<std::uint16_t>(vt::Array | elementType);
+    v.lowerBound_ = lowerBound;
+    v.elements_ = std::make_shared<const std::vector<WmiVariant>>(std::move(elements));
+    return v;
+}
+
+namespace {
+
+bool IsIntegerType(std::uint16_t type) {
+    switch (type) {
+    case vt::I1: case vt::I2: case vt::I4: case vt::I8:
+    case vt::UI1: case vt::UI2: case vt::UI4: case vt::UI8:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string Ascii(const std::u16string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char16_t c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+std::u16string Widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+}  // namespace
+
+std::int32_t WmiVariant::ToInt32() const {
+    if (IsIntegerType(type_) || type_ == vt::Bool) return static_cast<std::int32_t>(integer_);
+    if (type_ == vt::R4 || type_ == vt::R8) {
+        if (real_ >= -2147483648.5 && real_ < 2147483647.5) return static_cast<std::int32_t>(real_ < 0 ? real_ - 0.5 : real_ + 0.5);
+        throw VariantConversionError("Invalid variant type conversion");
+    }
+    if (type_ == vt::Bstr) {
+        // Blanks around the number are allowed, as the text-to-integer conversion allows them.
+        std::string text = Ascii(text_);
+        std::size_t first = text.find_first_not_of(" \t");
+        std::size_t last = text.find_last_not_of(" \t");
+        if (first == std::string::npos) throw VariantConversionError("Could not convert variant of type (String) into type (Integer)");
+        text = text.substr(first, last - first + 1);
+        const char* begin = text.data();
+        if (*begin == '+') ++begin;
+        std::int64_t value = 0;
+        auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
+        if (error != std::errc() || end != text.data() + text.size() ||
+            value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) {
+            throw VariantConversionError("Could not convert variant of type (String) into type (Integer)");
+        }
+        return static_cast<std::int32_t>(value);
+    }
+    throw VariantConversionError("Invalid variant type conversion");
+}
+
+std::u16string WmiVariant::ToText() const {
+    if (type_ == vt::Empty || type_ == vt::Null) return {};
+    if (type_ == vt::Bstr) return text_;
+    if (type_ == vt::Bool) return integer_ ? u"True" : u"False";
+    if (type_ == vt::UI8) return Widen(std::to_string(static_cast<std::uint64_t>(integer_)));
+    if (IsIntegerType(type_)) return Widen(std::to_string(integer_));
+    if (type_ == vt::R4 || type_ == vt::R8) {
+        std::string text = std::to_string(real_);
+        return Widen(text);
+    }
+    throw VariantConversionError("Invalid variant type conversion");
+}
+
+std::int32_t WmiVariant::LowerBound() const {
+    if (!IsArray()) throw VariantConversionError("Variant is not an array");
+    return lowerBound_;
+}
+
+std::int32_t WmiVariant::UpperBound() const {
+    if (!IsArray()) throw VariantConversionError("Variant is not an array");
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(lowerBound_) + static_cast<std::int64_t>(elements_->size()) - 1);
+}
+
+const WmiVariant& WmiVariant::Element(std::int32_t index) const {
+    if (!IsArray()) throw VariantConversionError("Variant is not an array");
+    const std::int64_t position = static_cast<std::int64_t>(index) - lowerBound_;
+    if (position < 0 || position >= static_cast<std::int64_t>(elements_->size()))
+        throw VariantConversionError("Variant array index out of bounds");
+    return (*elements_)[static_cast<std::size_t>(position)];
+}
+
+bool operator==(const WmiVariant& a, const WmiVariant& b) {
+    if (a.type_ != b.type_ || a.integer_ != b.integer_ || a.real_ != b.real_ || a.text_ != b.text_) return false;
+    if (!a.IsArray()) return true;
+    return a.lowerBound_ == b.lowerBound_ && *a.elements_ == *b.elements_;
+}
+
+}  // namespace velmora
