@@ -2,7 +2,8 @@
 // Turns one 520-byte request into one 4117-byte reply, given where WMI rows
 // and devices come from. Failures of the collectors are reported where they
 // happen and leave their fields zero; the reply is always sealed so that its
-// bytes sum to zero. Never raises for any request content.
+// bytes sum to zero. No request content makes it raise; only a failed
+// allocation does (std::runtime_error "Out of memory!" from the WMI table).
 
 #include <cstdint>
 #include <span>
