@@ -6,23 +6,44 @@ namespace velmora {
 
 namespace {
 
-class Latin1Codec final : public AnsiCodec {
+// Windows-1252: Latin-1 except 0x80..0x9F, where the code page puts
+// typographic characters. The five unassigned bytes map to the C1 control of
+// the same number, as the system's conversion maps them.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char16_t Cp1252ToUtf16(unsigned char c) {
+    return c >= 0x80 && c <= 0x9F ? kHighControls[c - 0x80] : static_cast<char16_t>(c);
+}
+
+char Utf16ToCp1252(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (unsigned i = 0; i < 32; ++i) {
+        if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+class Cp1252Codec final : public AnsiCodec {
 public:
     std::u16string ToUtf16(std::string_view ansi) const override {
         std::u16string out;
         out.reserve(ansi.size());
-        for (char c : ansi) out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+        for (char c : ansi) out.push_back(Cp1252ToUtf16(static_cast<unsigned char>(c)));
         return out;
     }
     std::string FromUtf16(std::u16string_view text) const override {
         std::string out;
         out.reserve(text.size());
-        for (char16_t c : text) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+        for (char16_t c : text) out.push_back(Utf16ToCp1252(c));
         return out;
     }
 };
 
-const Latin1Codec kDefaultCodec;
+const Cp1252Codec kDefaultCodec;
 std::atomic<const AnsiCodec*> gCodec{&kDefaultCodec};
 
 }  // namespace

@@ -1,8 +1,9 @@
 #pragma once
 // Conversion between the system's single-byte code page and UTF-16. WMI
 // speaks UTF-16; the records, drive table and reports hold ANSI text. The
-// Windows programs install the CP_ACP codec at start; the default maps
-// Windows-1252's Latin-1 range, which is what tests and Linux need.
+// Windows programs install the CP_ACP codec at start; the default is
+// Windows-1252, the code page of the machines the programs ship to, which is
+// what tests and Linux need.
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,8 @@
 #include "common/WmiVariant.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace velmora {
@@ -34,10 +36,16 @@ WmiVariant WmiVariant::Bool(bool value) {
     return v;
 }
 
-WmiVariant WmiVariant::Real(double value) {
+WmiVariant WmiVariant::Real(double value, std::uint16_t type) {
     WmiVariant v;
-    v.type_ = vt::R8;
+    v.type_ = type == vt::R4 ? vt::R4 : vt::R8;
     v.real_ = value;
+    return v;
+}
+
+WmiVariant WmiVariant::Opaque(std::uint16_t type) {
+    WmiVariant v;
+    v.type_ = type;
     return v;
 }
 
@@ -51,14 +59,23 @@ WmiVariant WmiVariant::Array(std::uint16_t elementType, std::int32_t lowerBound,
 
 namespace {
 
+constexpr char kInvalidConversion[] = "Invalid variant type conversion";
+constexpr char kTextNotInteger[] = "Could not convert variant of type (String) into type (Integer)";
+constexpr char kOverflow[] = "Invalid variant operation: integer overflow";
+
 bool IsIntegerType(std::uint16_t type) {
     switch (type) {
     case vt::I1: case vt::I2: case vt::I4: case vt::I8:
     case vt::UI1: case vt::UI2: case vt::UI4: case vt::UI8:
+    case vt::Int: case vt::UInt:
         return true;
     default:
         return false;
     }
+}
+
+bool FitsInt32(std::int64_t value) {
+    return value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max();
 }
 
 std::string Ascii(const std::u16string& text) {
@@ -70,32 +87,49 @@ std::string Ascii(const std::u16string& text) {
 
 std::u16string Widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
+std::int32_t TextToInt32(const std::u16string& value) {
+    // Blanks around the number are allowed, as the text-to-integer conversion allows them.
+    const std::string text = Ascii(value);
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) throw VariantConversionError(kTextNotInteger);
+    const std::size_t last = text.find_last_not_of(" \t");
+    const char* begin = text.data() + first;
+    const char* end = text.data() + last + 1;
+    if (*begin == '+') {
+        ++begin;
+        if (begin == end || *begin == '-') throw VariantConversionError(kTextNotInteger);
+    }
+    std::int64_t number = 0;
+    const auto [stop, error] = std::from_chars(begin, end, number);
+    if (error == std::errc::result_out_of_range) throw VariantConversionError(kOverflow);
+    if (error != std::errc() || stop != end) throw VariantConversionError(kTextNotInteger);
+    if (!FitsInt32(number)) throw VariantConversionError(kOverflow);
+    return static_cast<std::int32_t>(number);
+}
+
+std::u16string RealToText(double value, int digits) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+    return Widen(buffer);
+}
+
 }  // namespace
 
 std::int32_t WmiVariant::ToInt32() const {
-    if (IsIntegerType(type_) || type_ == vt::Bool) return static_cast<std::int32_t>(integer_);
+    if (type_ == vt::Bool) return integer_ ? -1 : 0;
+    if (type_ == vt::UI8 && integer_ < 0) throw VariantConversionError(kOverflow);  // above 2^63
+    if (IsIntegerType(type_)) {
+        if (!FitsInt32(integer_)) throw VariantConversionError(kOverflow);
+        return static_cast<std::int32_t>(integer_);
+    }
     if (type_ == vt::R4 || type_ == vt::R8) {
-        if (real_ >= -2147483648.5 && real_ < 2147483647.5) return static_cast<std::int32_t>(real_ < 0 ? real_ - 0.5 : real_ + 0.5);
-        throw VariantConversionError("Invalid variant type conversion");
+        // Half to even, as the system's variant conversion rounds; NaN fails the range test.
+        const double rounded = std::nearbyint(real_);
+        if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) throw VariantConversionError(kOverflow);
+        return static_cast<std::int32_t>(rounded);
     }
-    if (type_ == vt::Bstr) {
-        // Blanks around the number are allowed, as the text-to-integer conversion allows them.
-        std::string text = Ascii(text_);
-        std::size_t first = text.find_first_not_of(" \t");
-        std::size_t last = text.find_last_not_of(" \t");
-        if (first == std::string::npos) throw VariantConversionError("Could not convert variant of type (String) into type (Integer)");
-        text = text.substr(first, last - first + 1);
-        const char* begin = text.data();
-        if (*begin == '+') ++begin;
-        std::int64_t value = 0;
-        auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
-        if (error != std::errc() || end != text.data() + text.size() ||
-            value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) {
-            throw VariantConversionError("Could not convert variant of type (String) into type (Integer)");
-        }
-        return static_cast<std::int32_t>(value);
-    }
-    throw VariantConversionError("Invalid variant type conversion");
+    if (type_ == vt::Bstr) return TextToInt32(text_);
+    throw VariantConversionError(kInvalidConversion);
 }
 
 std::u16string WmiVariant::ToText() const {
@@ -104,25 +138,23 @@ std::u16string WmiVariant::ToText() const {
     if (type_ == vt::Bool) return integer_ ? u"True" : u"False";
     if (type_ == vt::UI8) return Widen(std::to_string(static_cast<std::uint64_t>(integer_)));
     if (IsIntegerType(type_)) return Widen(std::to_string(integer_));
-    if (type_ == vt::R4 || type_ == vt::R8) {
-        std::string text = std::to_string(real_);
-        return Widen(text);
-    }
-    throw VariantConversionError("Invalid variant type conversion");
+    if (type_ == vt::R4) return RealToText(real_, 7);
+    if (type_ == vt::R8) return RealToText(real_, 15);
+    throw VariantConversionError(kInvalidConversion);
 }
 
 std::int32_t WmiVariant::LowerBound() const {
-    if (!IsArray()) throw VariantConversionError("Variant is not an array");
+    if (!IsArray() || !elements_) throw VariantConversionError("Variant is not an array");
     return lowerBound_;
 }
 
 std::int32_t WmiVariant::UpperBound() const {
-    if (!IsArray()) throw VariantConversionError("Variant is not an array");
+    if (!IsArray() || !elements_) throw VariantConversionError("Variant is not an array");
     return static_cast<std::int32_t>(static_cast<std::int64_t>(lowerBound_) + static_cast<std::int64_t>(elements_->size()) - 1);
 }
 
 const WmiVariant& WmiVariant::Element(std::int32_t index) const {
-    if (!IsArray()) throw VariantConversionError("Variant is not an array");
+    if (!IsArray() || !elements_) throw VariantConversionError("Variant is not an array");
     const std::int64_t position = static_cast<std::int64_t>(index) - lowerBound_;
     if (position < 0 || position >= static_cast<std::int64_t>(elements_->size()))
         throw VariantConversionError("Variant array index out of bounds");
@@ -132,6 +164,7 @@ const WmiVariant& WmiVariant::Element(std::int32_t index) const {
 bool operator==(const WmiVariant& a, const WmiVariant& b) {
     if (a.type_ != b.type_ || a.integer_ != b.integer_ || a.real_ != b.real_ || a.text_ != b.text_) return false;
     if (!a.IsArray()) return true;
+    if (!a.elements_ || !b.elements_) return a.elements_ == b.elements_;  // opaque arrays
     return a.lowerBound_ == b.lowerBound_ && *a.elements_ == *b.elements_;
 }
 

@@ -18,14 +18,23 @@ inline constexpr std::uint16_t I2 = 2;
 inline constexpr std::uint16_t I4 = 3;
 inline constexpr std::uint16_t R4 = 4;
 inline constexpr std::uint16_t R8 = 5;
+inline constexpr std::uint16_t Cy = 6;
+inline constexpr std::uint16_t Date = 7;
 inline constexpr std::uint16_t Bstr = 8;
+inline constexpr std::uint16_t Dispatch = 9;
+inline constexpr std::uint16_t Error = 10;
 inline constexpr std::uint16_t Bool = 11;
+inline constexpr std::uint16_t Variant = 12;
+inline constexpr std::uint16_t Unknown = 13;
+inline constexpr std::uint16_t Decimal = 14;
 inline constexpr std::uint16_t I1 = 16;
 inline constexpr std::uint16_t UI1 = 17;
 inline constexpr std::uint16_t UI2 = 18;
 inline constexpr std::uint16_t UI4 = 19;
 inline constexpr std::uint16_t I8 = 20;
 inline constexpr std::uint16_t UI8 = 21;
+inline constexpr std::uint16_t Int = 22;
+inline constexpr std::uint16_t UInt = 23;
 inline constexpr std::uint16_t Array = 0x2000;
 }  // namespace vt
 
@@ -41,11 +50,16 @@ public:
 
     [[nodiscard]] static WmiVariant Null();
     [[nodiscard]] static WmiVariant Int32(std::int32_t value);
-    // Any integer VARTYPE (I1..UI8); the value is kept as 64 bits.
+    // Any integer VARTYPE (I1..UI8, INT, UINT); the value is kept as 64 bits
+    // (UI8 as its bit pattern).
     [[nodiscard]] static WmiVariant Integer(std::uint16_t type, std::int64_t value);
     [[nodiscard]] static WmiVariant Text(std::u16string value);
     [[nodiscard]] static WmiVariant Bool(bool value);
-    [[nodiscard]] static WmiVariant Real(double value);
+    // R8 unless told R4.
+    [[nodiscard]] static WmiVariant Real(double value, std::uint16_t type = vt::R8);
+    // A value whose type is kept but whose content is not copied (objects,
+    // dates, currency, multi-dimensional arrays); every conversion raises.
+    [[nodiscard]] static WmiVariant Opaque(std::uint16_t type);
     // A one-dimensional array; Type() is vt::Array | elementType.
     [[nodiscard]] static WmiVariant Array(std::uint16_t elementType, std::int32_t lowerBound,
                                           std::vector<WmiVariant> elements);
@@ -57,12 +71,14 @@ public:
     [[nodiscard]] bool IsInt32() const { return type_ == vt::I4; }
     [[nodiscard]] bool IsArray() const { return (type_ & vt::Array) != 0; }
 
-    // Integer conversion as the variant type does it: integers narrow to 32
-    // bits, a boolean gives -1 or 0, a text must hold a decimal integer.
-    // Raises VariantConversionError otherwise (null, empty, bad text, array).
+    // Integer conversion as the variant type does it: integers and reals
+    // (rounded half to even) must fit 32 bits, a boolean gives -1 or 0, a
+    // text must hold a decimal integer that fits. Raises VariantConversionError
+    // otherwise (null, empty, out of range, bad text, array, opaque).
     [[nodiscard]] std::int32_t ToInt32() const;
     // Text conversion: null and empty give the empty text; integers decimal;
-    // booleans "True"/"False". Raises VariantConversionError for an array.
+    // reals with up to 15 (R4: 7) significant digits; booleans "True"/"False".
+    // Raises VariantConversionError for an array or an opaque value.
     [[nodiscard]] std::u16string ToText() const;
 
     // Dimension-1 bounds and elements of an array; raise VariantConversionError
