@@ -24,6 +24,7 @@ public:
 
     [[nodiscard]] T* get() const noexcept { return ptr_; }
     T* operator->() const noexcept { return ptr_; }
+    T& operator*() const noexcept { return *ptr_; }
     explicit operator bool() const noexcept { return ptr_ != nullptr; }
 
     void reset() noexcept {

@@ -1,0 +1,44 @@
+#include "common/win/EventLogSink.h"
+
+#include <string>
+
+namespace velmora::win {
+
+namespace {
+
+// The source handle of one write, deregistered through the same table.
+class EventSourceScope {
+public:
+    EventSourceScope(const EventLogApi& api, HANDLE handle) noexcept : api_(api), handle_(handle) {}
+    ~EventSourceScope() {
+        if (handle_) api_.Deregister(handle_);
+    }
+    EventSourceScope(const EventSourceScope&) = delete;
+    EventSourceScope& operator=(const EventSourceScope&) = delete;
+    [[nodiscard]] HANDLE get() const noexcept { return handle_; }
+
+private:
+    const EventLogApi& api_;
+    HANDLE handle_;
+};
+
+}  // namespace
+
+EventLogApi SystemEventLogApi() noexcept {
+    return EventLogApi{&::RegisterEventSourceA, &::ReportEventA, &::DeregisterEventSource};
+}
+
+void EventLogSink::Write(std::string_view text) noexcept {
+    if (!api_.Register || !api_.Report || !api_.Deregister) return;
+    try {
+        const std::string entry(text);  // terminated; an absent text is the empty text
+        const EventSourceScope source(api_, api_.Register(nullptr, kEventSourceName));
+        if (!source.get()) return;
+        LPCSTR strings[] = {entry.c_str()};
+        (void)api_.Report(source.get(), EVENTLOG_ERROR_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
+    } catch (...) {
+        // An entry that cannot even be copied is lost, as a closed log would lose it.
+    }
+}
+
+}  // namespace velmora::win
