@@ -42,8 +42,8 @@ inline constexpr std::uint32_t kDefaultIdleTimeoutMs = 30000;
 enum class HttpFailure {
     BadUrl,          // empty, "https", no host, bad port
     BadProxy,        // ProxyPort outside 1..65535
-    Lookup,          // host or proxy name not found
-    Connect,         // connection refused or not made in time
+    Busy,            // Get called while a call is in progress
+    Connect,         // name not found, connection refused or not made in time
     Network,         // send or receive failed
     Timeout,         // no data for IdleTimeoutMs / TimeOut, or TotalTimeoutMs passed
     TooLarge,        // a header or in-memory body cap was passed
@@ -92,10 +92,12 @@ public:
     std::string Proxy;           // empty: direct connection
     std::int32_t ProxyPort = 0;  // must be 1..65535 when Proxy is set
     bool InputFileMode = false;  // false: body into Body; true: Body names the target file
-    std::int32_t TimeOut = 0;    // limit of each wait without data, ms; 0: only IdleTimeoutMs
+    // Time limits in ms; 0 means none. TimeOut, when set, also limits each
+    // wait for data (the smaller of it and IdleTimeoutMs applies).
+    std::int32_t TimeOut = 0;
     std::uint32_t ConnectTimeoutMs = kDefaultConnectTimeoutMs;
     std::uint32_t IdleTimeoutMs = kDefaultIdleTimeoutMs;
-    std::uint32_t TotalTimeoutMs = 0;  // whole call, ms; 0: none (downloads)
+    std::uint32_t TotalTimeoutMs = 0;  // the whole call: the update reply uses 60000, downloads none
 
     // Results.
     std::string Body;
@@ -103,7 +105,9 @@ public:
     std::int64_t BytesTotal = 0;    // Content-Length; 0 when absent
     std::int64_t BytesReceived = 0;
 
-    // Events, delivered on the calling thread during Get.
+    // Events, delivered on the calling thread during Get. A handler may call
+    // Abort or throw; it must not destroy the client itself (a message
+    // handled during a wait may: the call then fails with Aborted).
     std::function<void()> OnPacketRecvd;
     std::function<void(std::int32_t command)> OnFailure;
     std::function<void(bool& handled)> OnRedirect;
