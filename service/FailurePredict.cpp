@@ -81,12 +81,25 @@ int SelectRow(WmiTable& table, const Query& query, std::u16string_view instance)
     return true;
 }
 
+// Dimension-1 bounds; false for a value that is no array, or an array whose
+// bounds cannot be read (one kept opaque).
+[[nodiscard]] bool ReadArrayBounds(const WmiVariant& value, std::int64_t& lower, std::int64_t& upper) {
+    if (!value.IsArray()) return false;
+    try {
+        lower = value.LowerBound();
+        upper = value.UpperBound();
+    } catch (const VariantConversionError&) {
+        return false;
+    }
+    return true;
+}
+
 // The element-to-byte rule: decimal text (blanks around it and a sign
 // allowed), low 8 bits; anything that is not such a number gives 0.
-std::uint8_t ElementByte(const WmiVariant& element) {
+std::uint8_t ElementByte(const WmiVariant& array, std::int32_t index) {
     std::u16string text;
     try {
-        text = element.ToText();
+        text = array.Element(index).ToText();
     } catch (const VariantConversionError&) {
         return 0;
     }
@@ -139,19 +152,19 @@ int QueryFailurePredictData(WmiSource& wmi, std::u16string_view instance, PipeRe
         ReportError(unit::Umain, DataVendorSpecific, read);
         return -1;
     }
-    if (!value.IsArray()) {
+    std::int64_t lower = 0;
+    std::int64_t upper = -1;
+    if (!ReadArrayBounds(value, lower, upper)) {
         ReportError(unit::Umain, DataNotArray, 0);
         return -1;
     }
 
     // The index limit alone would let a negative lower bound write past Data,
     // so the byte count is capped as well.
-    const std::int64_t upper = value.UpperBound();
     std::size_t count = 0;
-    for (std::int64_t i = value.LowerBound(); i <= upper && i < static_cast<std::int64_t>(PIPE_DATA_SIZE) &&
-                                              count < PIPE_DATA_SIZE;
+    for (std::int64_t i = lower; i <= upper && i < static_cast<std::int64_t>(PIPE_DATA_SIZE) && count < PIPE_DATA_SIZE;
          ++i) {
-        reply.Data[count] = ElementByte(value.Element(static_cast<std::int32_t>(i)));
+        reply.Data[count] = ElementByte(value, static_cast<std::int32_t>(i));
         ++count;
     }
     reply.DataLength = static_cast<std::int32_t>(count);
