@@ -33,7 +33,7 @@ struct Query {
 
 // Runs the query and finds the first matching row. Returns the row index,
 // kFailed after a report, or kNoMatch silently.
-int SelectRow(WmiTable& table, const Query& query, std::u16string_view instance) {
+[[nodiscard]] int SelectRow(WmiTable& table, const Query& query, std::u16string_view instance) {
     const int executed = table.Execute(kFailurePredictNamespace, query.className);
     if (executed != 0) {
         ReportError(unit::Umain, query.queryLine, executed);
@@ -96,7 +96,7 @@ int SelectRow(WmiTable& table, const Query& query, std::u16string_view instance)
 
 // The element-to-byte rule: decimal text (blanks around it and a sign
 // allowed), low 8 bits; anything that is not such a number gives 0.
-std::uint8_t ElementByte(const WmiVariant& array, std::int32_t index) {
+[[nodiscard]] std::uint8_t ElementByte(const WmiVariant& array, std::int32_t index) {
     std::u16string text;
     try {
         text = array.Element(index).ToText();
