@@ -10,6 +10,12 @@
 #include "app/DriveTable.h"
 #include "common/PipeRecords.h"
 
+// <windows.h> maps WaitNamedPipe to WaitNamedPipeA; the seam's method keeps
+// one name in every translation unit, whatever was included before.
+#ifdef WaitNamedPipe
+#undef WaitNamedPipe
+#endif
+
 namespace velmora {
 
 // System error codes the client tells apart or reports itself.
