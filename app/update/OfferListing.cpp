@@ -1,0 +1,90 @@
+#include "app/update/OfferListing.h"
+
+#include <cstdio>
+#include <new>
+
+#include "common/AnsiText.h"
+#include "app/update/UpdateError.h"
+#include "app/update/UpdateExchange.h"
+#include "app/update/UpdateReply.h"
+#include "app/update/UpdateTexts.h"
+
+namespace velmora::update {
+
+namespace {
+
+const char* KindName(std::int32_t kind) {
+    return kind == OfferKind::Application ? "application" : kind == OfferKind::Firmware ? "firmware" : "unknown";
+}
+
+void AppendJsonString(std::string& out, const std::string& ansi) {
+    out += '"';
+    for (const char c : AnsiToUtf8(ansi)) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                    out += escaped;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    out += '"';
+}
+
+}  // namespace
+
+std::vector<UpdateOffer> ListUpdateOffers(UpdateTransport& transport, UpdateHostSource& hosts,
+                                          const ProxySettings& proxy, DriveTable& drives) {
+    std::string body;
+    try {
+        body = FetchUpdateReply(transport, hosts, proxy, drives);
+    } catch (const std::bad_alloc&) {
+        throw UpdateError(message::OutOfMemory);
+    }
+    std::vector<UpdateOffer> offers;
+    ParseUpdateReply(body, drives, offers);
+    return offers;
+}
+
+std::string FormatOffersText(const std::vector<UpdateOffer>& offers) {
+    std::string text;
+    for (const UpdateOffer& offer : offers) {
+        text += KindName(offer.Kind);
+        if (offer.Kind == OfferKind::Firmware) text += " for " + offer.DriveModel;
+        text += ": version " + offer.OfferedVersion;
+        text += ", file " + (offer.FileName.empty() ? std::string("(none)") : offer.FileName);
+        text += ", " + offer.Url + '\n';
+    }
+    return text;
+}
+
+std::string FormatOffersJson(const std::vector<UpdateOffer>& offers) {
+    std::string out = "{\"offers\": [";
+    for (std::size_t i = 0; i < offers.size(); ++i) {
+        const UpdateOffer& offer = offers[i];
+        if (i > 0) out += ", ";
+        out += "{\"kind\": ";
+        AppendJsonString(out, KindName(offer.Kind));
+        out += ", \"drive_model\": ";
+        AppendJsonString(out, offer.DriveModel);
+        out += ", \"offered_version\": ";
+        AppendJsonString(out, offer.OfferedVersion);
+        out += ", \"file_name\": ";
+        AppendJsonString(out, offer.FileName);
+        out += ", \"url\": ";
+        AppendJsonString(out, offer.Url);
+        out += '}';
+    }
+    out += "]}\n";
+    return out;
+}
+
+}  // namespace velmora::update

@@ -1,0 +1,33 @@
+#include "app/update/SemicolonList.h"
+
+namespace velmora::update {
+
+namespace {
+
+// Calls visit(entry) for each entry until it returns true.
+template <typename Visit>
+bool ForEachEntry(std::string_view rest, Visit visit) {
+    while (!rest.empty()) {
+        const std::size_t semicolon = rest.find(';');
+        if (visit(rest.substr(0, semicolon))) return true;
+        rest = semicolon == std::string_view::npos ? std::string_view{} : rest.substr(semicolon + 1);
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitSemicolonList(std::string_view text) {
+    std::vector<std::string> entries;
+    (void)ForEachEntry(text, [&](std::string_view entry) {
+        entries.emplace_back(entry);
+        return false;
+    });
+    return entries;
+}
+
+bool SemicolonListContains(std::string_view text, std::string_view entry) {
+    return ForEachEntry(text, [&](std::string_view candidate) { return candidate == entry; });
+}
+
+}  // namespace velmora::update

@@ -1,0 +1,62 @@
+#pragma once
+// Fixed texts and numbers of the update exchange and the update flow: the
+// version we report, the reply format we accept, the service path, and every
+// message the user sees during a check.
+
+namespace velmora::update {
+
+inline constexpr char AppVersion[] = "1.01";
+inline constexpr char ReplyFormatVersion[] = "1.0";
+inline constexpr int MaxFirmwareSections = 256;
+
+// The maker's own service; a machine-wide "UpdateHost" value may name another.
+inline constexpr char kBuiltInUpdateHost[] = "update.velmora.com";
+inline constexpr char kUpdateScheme[] = "http://";
+inline constexpr char kUpdatePath[] = "/daveruri/";
+inline constexpr char kUpdateQuery[] = "daveruri.php?disk=";
+
+// Reply sections and keys.
+inline constexpr char kFileVersionSection[] = "file version";
+inline constexpr char kAppVersionSection[] = "app version";
+inline constexpr char kFirmwareSectionPrefix[] = "fw upgrade";
+inline constexpr char kVersionKey[] = "version";
+inline constexpr char kUrlKey[] = "url";
+inline constexpr char kApplicableKey[] = "applicable";
+inline constexpr char kCurrentKey[] = "current";
+
+namespace message {
+inline constexpr char NotAvailable[] = "Checking for updates is not available at this moment.\nPlease try again later.";
+inline constexpr char UpdateManually[] = "Please update your application manually by downloading it from VELMORA website.";
+inline constexpr char Busy[] = "Please wait, downloading in progress.";
+inline constexpr char NoUpdates[] = "There are no new updates available at this time.\nPlease try again later.";
+inline constexpr char AppQuestion[] = "New version of VELMORA SSD Toolbox is available.\nDo you want to download it?";
+// %s: the drive's model.
+inline constexpr char FirmwareQuestionFormat[] =
+    "New version of SSD %s firmware is available.\nDo you want to download it?";
+inline constexpr char FirmwareDisclaimer[] =
+    "The firmware update process is done entirely at the user's risk. We strongly recommend to backup or make "
+    "copy of important files before performing firmware update. If the firmware process is interrupted for any "
+    "reason or wrong firmware is applied, data may be lost and SSD may be unusable. VELMORA will not be "
+    "responsible for data loss or damaged drives.\nContinue?";
+inline constexpr char AppDownloaded[] =
+    "New version of VELMORA SSD Toolbox has been downloaded.\nYou can open the file to install it manually.";
+inline constexpr char FirmwareDownloaded[] =
+    "New version of SSD firmware has been downloaded.\nYou can open the file to install it manually.";
+inline constexpr char InternalError[] = "Internal error! (GetUpdates)";
+inline constexpr char OutOfMemory[] = "Out of memory!";
+// %d: percent, %c: '%'.
+inline constexpr char DownloadProgressFormat[] = " (downloading %d%c)";
+}  // namespace message
+
+// The start-up question TFCheckForUpdates.
+namespace startup_question {
+inline constexpr char Caption[] = "Confirm";
+inline constexpr char Label1[] =
+    "Do you want VELMORA SMART Monitor to automatically check online for latest application and SSD firmware "
+    "versions on startup? ";
+inline constexpr char BitBtn1[] = "&Yes";
+inline constexpr char BitBtn2[] = "&No";
+inline constexpr char CBDontAsk[] = "Don't ask again";
+}  // namespace startup_question
+
+}  // namespace velmora::update
