@@ -1,0 +1,17 @@
+#pragma once
+// The few JSON pieces the console writes: quoted UTF-8 strings, numbers
+// that may be unknown (-1 → null) and booleans.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velmora::cli {
+
+// A JSON string literal of UTF-8 text, with quotes and control characters escaped.
+[[nodiscard]] std::string JsonString(std::string_view utf8);
+// The number, or null for the "not available" value -1.
+[[nodiscard]] std::string JsonKnownNumber(std::int32_t value);
+[[nodiscard]] inline std::string JsonBool(bool value) { return value ? "true" : "false"; }
+
+}  // namespace velmora::cli

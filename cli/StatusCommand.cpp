@@ -1,0 +1,125 @@
+#include "cli/StatusCommand.h"
+
+#include "app/DriveEnumeration.h"
+#include "app/DriveHealth.h"
+#include "app/DrivePresenter.h"
+#include "app/OsVersion.h"
+#include "app/RawReport.h"
+#include "app/SmartRefresh.h"
+#include "cli/CommandLine.h"
+#include "cli/JsonText.h"
+#include "common/AnsiText.h"
+
+namespace velmora::cli {
+
+namespace {
+
+// The window's captions, so a support call can use either.
+constexpr const char* kFieldLabels[kFieldCount] = {
+    "Model", "Capacity", "Serial number", "Firmware", "Power on hours", "Power On/Off cycles",
+    "Max. erase count", "Avg. erase count", "GiB writes to SSD", "Temperature",
+};
+
+std::string Padded(std::string label, std::size_t width) {
+    label += ':';
+    if (label.size() < width) label.append(width - label.size(), ' ');
+    return label;
+}
+
+}  // namespace
+
+std::string DescribeStatusText(const DriveTable& table, const std::vector<int>& refreshResults) {
+    std::string text;
+    for (int i = 0; i < table.DiskCount(); ++i) {
+        const DriveInfo& drive = table[i];
+        const int result = refreshResults.at(static_cast<std::size_t>(i));
+        const DriveDisplay display = DescribeDrive(drive, result);
+        text += "Drive " + std::to_string(i + 1) + " of " + std::to_string(table.DiskCount()) +
+                " (drive number " + std::to_string(drive.Index) + ")\n";
+        for (std::size_t f = 0; f < kFieldCount; ++f)
+            text += "  " + Padded(kFieldLabels[f], 22) + display.Fields[f] + "\n";
+        text += "  " + Padded("Interface", 22) + std::string(InterfaceText(drive.InterfaceType)) + "\n";
+        text += "  " + Padded("SSD life meter", 22) +
+                (display.GaugePosition ? std::to_string(*display.GaugePosition) + "%" : std::string()) + "\n";
+        text += "  " + Padded("Status", 22) + std::string(HealthStatusText(DriveStatus(drive))) +
+                (result == 0 ? "" : " (refresh failed)") + "\n";
+    }
+    return text;
+}
+
+std::string DescribeStatusJson(const DriveTable& table, const std::vector<int>& refreshResults) {
+    std::string json = "{\"drives\": [";
+    for (int i = 0; i < table.DiskCount(); ++i) {
+        const DriveInfo& drive = table[i];
+        const bool refreshed = refreshResults.at(static_cast<std::size_t>(i)) == 0;
+        const DriveDisplay display = DescribeDrive(drive, refreshed ? 0 : -1);
+        // Values stay null after a failed refresh, as the window leaves them empty.
+        auto value = [&](std::int32_t v) { return refreshed ? JsonKnownNumber(v) : std::string("null"); };
+        json += i ? ", " : "";
+        json += "{\"position\": " + std::to_string(i);
+        json += ", \"drive_number\": " + std::to_string(drive.Index);
+        json += ", \"model\": " + JsonString(AnsiToUtf8(drive.Model));
+        json += ", \"capacity_gb\": " + std::to_string(drive.CapacityGB);
+        json += ", \"serial_number\": " + JsonString(AnsiToUtf8(drive.SerialNumber));
+        json += ", \"firmware\": " + JsonString(AnsiToUtf8(display.Text(FieldId::Firmware)));
+        json += ", \"interface\": " + JsonString(InterfaceText(drive.InterfaceType));
+        json += ", \"refreshed\": " + JsonBool(refreshed);
+        json += ", \"smart_valid\": " + JsonBool(drive.SmartValid != 0);
+        json += ", \"healthy\": " + JsonBool(drive.Healthy != 0);
+        json += ", \"over_temperature\": " + JsonBool(drive.OverTemperature != 0);
+        json += ", \"power_on_hours\": " + value(drive.PowerOnHours);
+        json += ", \"power_cycles\": " + value(drive.PowerCycles);
+        json += ", \"max_erase_count\": " + value(drive.MaxEraseCount);
+        json += ", \"avg_erase_count\": " + value(drive.AvgEraseCount);
+        json += ", \"gb_written\": " + value(drive.GBWritten);
+        json += ", \"temperature\": " + value(drive.Temperature);
+        json += ", \"life_percent\": " + value(drive.LifePercent);
+        json += ", \"life_meter\": " + (display.GaugePosition ? std::to_string(*display.GaugePosition) : std::string("null"));
+        json += ", \"status\": " + JsonString(HealthStatusText(DriveStatus(drive))) + "}";
+    }
+    json += "]}\n";
+    return json;
+}
+
+int StatusExitCode(const DriveTable& table) {
+    if (table.DiskCount() == 0) return exit_status::NoDrive;
+    bool anyUnknown = false;
+    for (int i = 0; i < table.DiskCount(); ++i) {
+        const HealthStatus status = DriveStatus(table[i]);
+        if (status == HealthStatus::BAD) return exit_status::SomeBad;
+        anyUnknown = anyUnknown || status == HealthStatus::UNKNOWN;
+    }
+    return anyUnknown ? exit_status::SomeUnknown : exit_status::AllOk;
+}
+
+ConsoleOutput RunStatus(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes, bool json) {
+    ConsoleOutput output;
+    const OsVersionCheck os = CheckOperatingSystem(wmi);
+    if (os.Outcome != OsVersionOutcome::Accepted) {
+        if (os.Outcome == OsVersionOutcome::Unsupported) output.Err = std::string(kUnsupportedOsText) + "\n";
+        output.ExitStatus = exit_status::Failure;
+        return output;
+    }
+    DriveTable table;
+    if (EnumerateDrives(table, wmi, devices, OSVersionPrefix) != 0) {
+        output.ExitStatus = exit_status::Failure;
+        return output;
+    }
+    if (table.DiskCount() == 0) {
+        output.Err = std::string(kNoDriveText) + "\n";
+        if (json) output.Out = "{\"drives\": []}\n";
+        output.ExitStatus = exit_status::NoDrive;
+        return output;
+    }
+    std::vector<int> results;
+    for (int i = 0; i < table.DiskCount(); ++i) {
+        // A failed refresh leaves the entry's flags as they were: zero here,
+        // so the drive counts as UNKNOWN.
+        results.push_back(RefreshDriveSmart(table, i, pipes));
+    }
+    output.Out = json ? DescribeStatusJson(table, results) : DescribeStatusText(table, results);
+    output.ExitStatus = StatusExitCode(table);
+    return output;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,34 @@
+#pragma once
+// "status": the console's view of what the main window shows for every one
+// of the maker's drives, as text or JSON, with an exit status scripts and
+// monitoring systems can act on.
+
+#include <string>
+#include <vector>
+
+#include "app/DriveTable.h"
+#include "app/PipeClient.h"
+#include "common/DeviceIo.h"
+#include "common/WmiSource.h"
+
+namespace velmora::cli {
+
+inline constexpr char kNoDriveText[] = "VELMORA SSD not found!";
+
+struct ConsoleOutput {
+    std::string Out;  // for standard output, UTF-8 for JSON
+    std::string Err;  // for standard error
+    int ExitStatus = 0;
+};
+
+// Enumerates, refreshes every drive found, and describes them. The OS check
+// comes first, as in the window.
+[[nodiscard]] ConsoleOutput RunStatus(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes, bool json);
+
+// The description of a table whose drives were refreshed with these results
+// (one per drive, 0 = refreshed), and the matching exit status.
+[[nodiscard]] std::string DescribeStatusText(const DriveTable& table, const std::vector<int>& refreshResults);
+[[nodiscard]] std::string DescribeStatusJson(const DriveTable& table, const std::vector<int>& refreshResults);
+[[nodiscard]] int StatusExitCode(const DriveTable& table);
+
+}  // namespace velmora::cli
