@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <limits>
 #include <span>
 
 #include "app/update/HttpReplyHeader.h"
@@ -40,12 +39,10 @@ std::string BuildRequest(const ParsedUrl& url, bool viaProxy) {
 int ProgressPercent(std::int64_t received, std::int64_t total) noexcept {
     if (total <= 0 || received <= 0) return 0;
     if (received >= total) return 100;
-    // Exact while received * 100 fits; beyond that (over 92 PB) a coarser
-    // step is still monotonic and stays below 100.
-    if (received <= std::numeric_limits<std::int64_t>::max() / 100) {
-        return static_cast<int>(received * 100 / total);
-    }
-    return static_cast<int>(std::min<std::int64_t>(99, received / (total / 100)));
+    // received * 100 needs up to 70 bits; both of our compilers have a
+    // 128-bit integer on every target we build.
+    __extension__ using Wide = unsigned __int128;
+    return static_cast<int>(static_cast<Wide>(received) * 100 / static_cast<Wide>(total));
 }
 
 // One call of Get: the connection, the target file and the reading state.
