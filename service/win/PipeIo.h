@@ -1,0 +1,29 @@
+#pragma once
+// Whole-record transfers on an overlapped pipe handle, each within one time
+// limit. A byte-mode pipe may deliver a record in pieces, so a transfer
+// takes as many calls as it needs until the limit passes. Every call still
+// pending when a transfer gives up is cancelled and waited for before the
+// function returns, so the caller's buffer may go away at once.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+
+namespace velmora::win {
+
+// True only when exactly buffer.size() bytes arrived within timeoutMs. False
+// on a failed call, the other end closing, or the limit passing.
+[[nodiscard]] bool ReadExactly(HANDLE handle, std::span<std::uint8_t> buffer, DWORD timeoutMs) noexcept;
+
+// True only when all bytes were written within timeoutMs.
+[[nodiscard]] bool WriteExactly(HANDLE handle, std::span<const std::uint8_t> bytes, DWORD timeoutMs) noexcept;
+
+// FlushFileBuffers on a pipe returns only when the client has read all it
+// was sent, with no limit of its own: a client that never reads would hold
+// the caller forever. Here a timer cancels the calling thread's synchronous
+// I/O once timeoutMs have passed, and the flush then fails
+// (ERROR_OPERATION_ABORTED).
+[[nodiscard]] bool FlushWithin(HANDLE handle, DWORD timeoutMs) noexcept;
+
+}  // namespace velmora::win

@@ -1,0 +1,121 @@
+#include "service/win/ServiceFramework.h"
+
+#include <exception>
+#include <utility>
+
+#include "common/ErrorReport.h"
+
+namespace velmora::win {
+
+Service::Service(ServiceSettings settings) : settings_(std::move(settings)) {}
+
+void Service::AttachServiceThread() noexcept {
+    MSG msg;
+    // A thread gets its message queue on its first message call; posts made
+    // before that would be lost.
+    ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    serviceThreadId_.store(::GetCurrentThreadId());
+}
+
+bool Service::PostControl(DWORD control) noexcept {
+    const DWORD thread = serviceThreadId_.load();
+    if (thread == 0) return false;
+    return ::PostThreadMessageA(thread, kServiceControlMessage, static_cast<WPARAM>(control), 0) != FALSE;
+}
+
+void Service::ProcessRequests(bool wait) {
+    MSG msg;
+    bool block = wait;
+    for (;;) {
+        if (block) {
+            if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) return;  // WM_QUIT or failure
+            block = false;
+        } else if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            return;
+        }
+        if (msg.hwnd == nullptr && msg.message == kServiceControlMessage) {
+            HandleControl(static_cast<DWORD>(msg.wParam));
+        } else {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+void Service::HandleControl(DWORD control) noexcept {
+    switch (control) {
+    case SERVICE_CONTROL_STOP: {
+        ReportStatus(SERVICE_STOP_PENDING);
+        bool stopped = true;
+        try {
+            ServiceStop(stopped);
+        } catch (const std::exception& e) {
+            LogFailure("stop", e.what());
+            stopped = false;
+        } catch (...) {
+            LogFailure("stop", "unknown exception");
+            stopped = false;
+        }
+        if (!stopped) ReportStatus(SERVICE_RUNNING);
+        break;
+    }
+    case SERVICE_CONTROL_SHUTDOWN:
+        // The system is going down and will end the process; the pipe loop
+        // keeps serving until then.
+        ReportStatus(SERVICE_STOP_PENDING);
+        break;
+    case SERVICE_CONTROL_INTERROGATE:
+        ReportStatus(state_);
+        break;
+    default:
+        break;
+    }
+}
+
+ServiceExit Service::RunExecute() noexcept {
+    specificExitCode_ = 0;
+    try {
+        ServiceExecute();
+    } catch (const std::exception& e) {
+        LogFailure("execute", e.what());
+        return {ERROR_SERVICE_SPECIFIC_ERROR, kExitCodeExecuteException};
+    } catch (...) {
+        LogFailure("execute", "unknown exception");
+        return {ERROR_SERVICE_SPECIFIC_ERROR, kExitCodeExecuteException};
+    }
+    if (specificExitCode_ != 0) return {ERROR_SERVICE_SPECIFIC_ERROR, specificExitCode_};
+    return {};
+}
+
+void Service::ReportStatus(DWORD state, ServiceExit exit) noexcept {
+    const bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING ||
+                         state == SERVICE_CONTINUE_PENDING || state == SERVICE_PAUSE_PENDING;
+    checkPoint_ = pending ? checkPoint_ + 1 : 0;
+    state_ = state;
+
+    SERVICE_STATUS status{};
+    status.dwServiceType = settings_.ServiceType;
+    if (settings_.Interactive) status.dwServiceType |= SERVICE_INTERACTIVE_PROCESS;
+    status.dwCurrentState = state;
+    // Stop (and the shutdown notification) only while running; no pause.
+    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+    status.dwWin32ExitCode = exit.Win32ExitCode;
+    status.dwServiceSpecificExitCode = exit.ServiceSpecificExitCode;
+    status.dwCheckPoint = checkPoint_;
+    status.dwWaitHint = pending ? settings_.WaitHintMs : 0;
+    if (reporter_ != nullptr) reporter_->Report(status);
+}
+
+void Service::LogFailure(std::string_view where, std::string_view message) noexcept {
+    try {
+        std::string text = "Service failed on ";
+        text.append(where);
+        text += ": ";
+        text.append(message);
+        WriteEventLog(text);
+    } catch (...) {
+        WriteEventLog("Service failed");
+    }
+}
+
+}  // namespace velmora::win

@@ -1,0 +1,99 @@
+#pragma once
+// The service object of a small host on the Service Control Manager API.
+// The host (ServiceHost.h) runs ServiceExecute on a service thread of its
+// own; the control handler only posts control codes to that thread, and they
+// are carried out there when ServiceExecute calls ProcessRequests. So
+// ServiceStop runs on the service thread and its state needs no lock.
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <string_view>
+
+namespace velmora::win {
+
+struct ServiceSettings {
+    std::string Name;
+    std::string DisplayName;
+    DWORD ServiceType = SERVICE_WIN32_OWN_PROCESS;
+    DWORD StartType = SERVICE_AUTO_START;
+    DWORD ErrorControl = SERVICE_ERROR_NORMAL;
+    bool Interactive = false;
+    DWORD WaitHintMs = 5000;  // start and stop
+};
+
+// Where status reports go: SetServiceStatus in the host, a recorder in tests.
+class ServiceStatusReporter {
+public:
+    virtual ~ServiceStatusReporter() = default;
+    virtual void Report(const SERVICE_STATUS& status) noexcept = 0;
+};
+
+// How the execute handler ended, as the SCM is told when the service stops.
+struct ServiceExit {
+    DWORD Win32ExitCode = NO_ERROR;
+    DWORD ServiceSpecificExitCode = 0;
+};
+
+// Service-specific exit code after an exception escaped ServiceExecute.
+inline constexpr DWORD kExitCodeExecuteException = 1;
+
+// The thread message that carries a control code to the service thread.
+inline constexpr UINT kServiceControlMessage = WM_APP + 0x51;
+
+class Service {
+public:
+    explicit Service(ServiceSettings settings);
+    virtual ~Service() = default;
+    Service(const Service&) = delete;
+    Service& operator=(const Service&) = delete;
+
+    [[nodiscard]] const ServiceSettings& Settings() const noexcept { return settings_; }
+
+    // The execute handler, on the service thread. When it returns the service
+    // stops. An exception that escapes is logged as "Service failed on
+    // execute: <message>" and the service stops with a failure exit code.
+    virtual void ServiceExecute() = 0;
+    // The stop handler, on the service thread (from ProcessRequests). Leaving
+    // stopped true accepts the stop.
+    virtual void ServiceStop(bool& stopped) = 0;
+
+    // Carries out the control requests posted to the calling thread. With
+    // wait false it returns as soon as none is pending; with wait true it
+    // first blocks until one message arrives.
+    void ProcessRequests(bool wait);
+
+    // The execute handler calls this before it returns because of a failure:
+    // the SCM then sees a service-specific error instead of a clean stop.
+    void SetServiceSpecificExitCode(DWORD code) noexcept { specificExitCode_ = code; }
+
+    // --- Used by the host (and by tests standing in for it). ---
+
+    // Status reports go to reporter from now on; it must outlive the service.
+    void SetStatusReporter(ServiceStatusReporter& reporter) noexcept { reporter_ = &reporter; }
+    // Makes the calling thread the service thread and creates its message
+    // queue, so that posted controls are kept until ProcessRequests.
+    void AttachServiceThread() noexcept;
+    // The control handler's only work: posts the code to the service thread.
+    // False when no service thread is attached or the post failed.
+    [[nodiscard]] bool PostControl(DWORD control) noexcept;
+    // Runs ServiceExecute; nothing escapes.
+    [[nodiscard]] ServiceExit RunExecute() noexcept;
+    // Reports a state; pending states carry the wait hint and a checkpoint.
+    void ReportStatus(DWORD state, ServiceExit exit = {}) noexcept;
+    [[nodiscard]] DWORD CurrentState() const noexcept { return state_; }
+
+private:
+    void HandleControl(DWORD control) noexcept;
+    void LogFailure(std::string_view where, std::string_view message) noexcept;
+
+    ServiceSettings settings_;
+    std::atomic<DWORD> serviceThreadId_{0};
+    ServiceStatusReporter* reporter_ = nullptr;
+    DWORD state_ = SERVICE_STOPPED;
+    DWORD checkPoint_ = 0;
+    DWORD specificExitCode_ = 0;
+};
+
+}  // namespace velmora::win
