@@ -1,0 +1,149 @@
+// SMART_VELMORA_CLI: the toolbox's drive logic for scripts, monitoring
+// systems and support engineers. Same code, same drive-set switch as the
+// window; reports go to the event log and to standard error.
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/OsVersion.h"
+#include "app/RawReport.h"
+#include "app/win/PipeClientWin.h"
+#include "cli/CaptureCommand.h"
+#include "cli/CommandLine.h"
+#include "cli/StatusCommand.h"
+#include "cli/UpdatesCommand.h"
+#include "common/DriveSetEnvironment.h"
+#include "common/ErrorReport.h"
+#include "common/win/ComScope.h"
+#include "common/win/ComWmiSource.h"
+#include "common/win/DriveSetConfig.h"
+#include "common/win/EventLogSink.h"
+#include "common/win/Win32DeviceIo.h"
+#include "common/win/WinAnsiCodec.h"
+
+namespace {
+
+using namespace velmora;
+
+// The console has no boxes: the entry text goes to standard error.
+class StandardErrorNotifier final : public ErrorNotifier {
+public:
+    void NotifyInternalError(std::string_view entryText) noexcept override {
+        std::fwrite(entryText.data(), 1, entryText.size(), stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+};
+
+// Each write to a console or pipe costs a round trip under Wine, so output
+// goes out in one piece.
+void WriteAll(std::FILE* stream, const std::string& text) {
+    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+int RunRaw(const cli::Command& command, WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes) {
+    const OsVersionCheck os = CheckOperatingSystem(wmi);
+    if (os.Outcome != OsVersionOutcome::Accepted) {
+        if (os.Outcome == OsVersionOutcome::Unsupported) WriteAll(stderr, std::string(kUnsupportedOsText) + "\n");
+        return cli::exit_status::Failure;
+    }
+    const RawReport report = CollectRawReport(wmi, devices, pipes, OSVersionPrefix);
+    const std::string bytes = RawReportFileBytes(report.Lines);
+    if (command.File) {
+        if (!WriteFileBytes(*command.File, bytes)) {
+            WriteAll(stderr, "Cannot write the report to " + *command.File + "\n");
+            return cli::exit_status::Failure;
+        }
+    } else {
+        WriteAll(stdout, bytes);
+    }
+    return report.Result == 0 ? cli::exit_status::AllOk : cli::exit_status::Failure;
+}
+
+int Run(const std::vector<std::string>& arguments) {
+    const cli::ParseResult parsed = cli::ParseCommandLine(arguments);
+    if (!parsed.Parsed) {
+        WriteAll(stderr, "SMART_VELMORA_CLI: " + parsed.Error + "\n\n" + cli::UsageText());
+        return cli::exit_status::Failure;
+    }
+    const cli::Command& command = *parsed.Parsed;
+    if (command.Kind == cli::CommandKind::Help) {
+        WriteAll(stdout, cli::UsageText());
+        return cli::exit_status::AllOk;
+    }
+
+    win::ComScope com(COINIT_APARTMENTTHREADED);
+    // As the window does: packet authentication, impersonation. A failure is
+    // not fatal for a console run; WMI then uses the defaults.
+    (void)::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT, RPC_C_IMP_LEVEL_IMPERSONATE,
+                                 nullptr, EOAC_NONE, nullptr);
+    win::ComWmiSource realWmi;
+    win::Win32DeviceIo realDevices;
+    DriveSetEnvironment environment(win::ReadSimulatedDrivesPath(), realWmi, realDevices);
+    win::Win32PipeSystem pipes;
+
+    switch (command.Kind) {
+    case cli::CommandKind::Status: {
+        const cli::ConsoleOutput output = cli::RunStatus(environment.Wmi(), environment.Devices(), pipes, command.Json);
+        WriteAll(stdout, output.Out);
+        WriteAll(stderr, output.Err);
+        return output.ExitStatus;
+    }
+    case cli::CommandKind::Raw:
+        return RunRaw(command, environment.Wmi(), environment.Devices(), pipes);
+    case cli::CommandKind::Capture: {
+        const cli::ConsoleOutput output = cli::RunCapture(environment.Wmi(), environment.Devices(), pipes);
+        if (output.ExitStatus == cli::exit_status::AllOk && !WriteFileBytes(*command.File, output.Out)) {
+            WriteAll(stderr, "Cannot write the drive set to " + *command.File + "\n");
+            return cli::exit_status::Failure;
+        }
+        WriteAll(stderr, output.Err);
+        return output.ExitStatus;
+    }
+    case cli::CommandKind::Updates: {
+        const cli::ConsoleOutput output = cli::RunUpdates(environment.Wmi(), environment.Devices(), command.Json);
+        WriteAll(stdout, output.Out);
+        WriteAll(stderr, output.Err);
+        return output.ExitStatus;
+    }
+    case cli::CommandKind::Help:
+        break;
+    }
+    return cli::exit_status::AllOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    static const win::WinAnsiCodec codec;
+    InstallAnsiCodec(&codec);
+    static win::EventLogSink eventLog;
+    static StandardErrorNotifier notifier;
+    InstallEventSink(&eventLog);
+    InstallErrorNotifier(&notifier);
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        WriteAll(stderr, std::string("SMART_VELMORA_CLI: ") + error.what() + "\n");
+    } catch (...) {
+        WriteAll(stderr, "SMART_VELMORA_CLI: unexpected failure\n");
+    }
+    return cli::exit_status::Failure;
+}
