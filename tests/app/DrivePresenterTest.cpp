@@ -289,11 +289,5 @@ TEST(DescribeDrive, NegativeValuesOtherThanUnknownArePrintedAsNumbers) {
     EXPECT_EQ(display.GaugePosition, 0);
 }
 
-TEST(StatusPictureName, NamesTheBitmapOfEachStatus) {
-    EXPECT_EQ(StatusPictureName(HealthStatus::OK), "STAT_OK");
-    EXPECT_EQ(StatusPictureName(HealthStatus::BAD), "STAT_BAD");
-    EXPECT_EQ(StatusPictureName(HealthStatus::UNKNOWN), "STAT_UN");
-}
-
 }  // namespace
 }  // namespace velmora

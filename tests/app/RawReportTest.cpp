@@ -300,11 +300,6 @@ TEST_F(RawReportTest, ReadFailureStopsTheReportAndKeepsTheLinesBeforeIt) {
     }
 }
 
-TEST_F(RawReportTest, BuildRawReportGivesTheSameLines) {
-    SetDisks({DiskRow(0, u"X", WmiVariant::Null(), WmiVariant::Null(), WmiVariant::Text(u"1000000000"))});
-    EXPECT_EQ(BuildRawReport(wmi, devices, service, "10."), Build().Lines);
-}
-
 TEST(RawReportFileBytes, EndsEveryLineWithCrLf) {
     EXPECT_EQ(RawReportFileBytes({}), "");
     EXPECT_EQ(RawReportFileBytes({"Model: X", "", "a\tb"}), "Model: X\r\n\r\na\tb\r\n");
