@@ -71,6 +71,11 @@ void TSMART_VELMORA::ServiceExecute() {
     }
 
     StopRequested = false;
+    // However the handler ends, the pipe is closed before COM goes.
+    struct PipeCloser {
+        FileHandle& Pipe;
+        ~PipeCloser() { Pipe.reset(); }
+    } closePipe{PipeHandle};
 
     KernelHandle connectEvent(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
     if (!connectEvent) {
@@ -91,9 +96,6 @@ void TSMART_VELMORA::ServiceExecute() {
     }
 
     ServeClients(connectEvent.get());
-
-    // The pipe goes before COM does (com is destroyed after this).
-    PipeHandle.reset();
 }
 
 void TSMART_VELMORA::ServeClients(HANDLE connectEvent) {

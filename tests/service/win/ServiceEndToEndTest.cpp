@@ -127,7 +127,7 @@ TEST_F(InstalledService, IsRegisteredWithItsQuotedPathToStartAutomatically) {
 
 TEST_F(InstalledService, ExchangeReturnsAWholeSealedReplyWithoutStatusOrDataWhenWmiHasNoRows) {
     for (std::int32_t type : {kInterfaceUnknown, kInterfaceSata, kInterfacePata, kInterfaceUsb}) {
-        const Exchange exchange = ExchangeWithService(AtaRequest("SCSI\\DISK"));
+        const Exchange exchange = ExchangeWithService(PipeRequest{0, type, "SCSI\\DISK"});
         ASSERT_TRUE(exchange.Connected);
         ASSERT_EQ(exchange.ReplyLength, PIPE_REPLY_SIZE) << type;
         EXPECT_TRUE(ReplySumsToZero(exchange.Reply));
