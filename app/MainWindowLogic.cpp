@@ -1,0 +1,107 @@
+#include "app/MainWindowLogic.h"
+
+#include <cstdio>
+
+#include "app/DriveEnumeration.h"
+#include "app/OsVersion.h"
+#include "common/ErrorReport.h"
+
+namespace velmora {
+
+std::string MainWindowCaption(std::string_view appVersion) {
+    std::string caption = kDesignCaption;
+    caption += appVersion;
+    return caption;
+}
+
+std::string ComSecurityFailedText(std::uint32_t lastError) {
+    char text[64];
+    std::snprintf(text, sizeof text, kComSecurityFailedFormat, static_cast<int>(lastError));
+    return text;
+}
+
+bool MainWindowLogic::CheckStartup(std::int32_t comSecurityResult, std::uint32_t lastError, WmiSource& wmi) {
+    if (comSecurityResult != 0) {
+        view_.ShowMessage(MessageKind::Error, ComSecurityFailedText(lastError), MessageButton::Abort);
+        return false;
+    }
+    switch (CheckOperatingSystem(wmi).Outcome) {
+        case OsVersionOutcome::Accepted:
+            return true;
+        case OsVersionOutcome::Unsupported:
+            view_.ShowMessage(MessageKind::Error, kUnsupportedOsText, MessageButton::Abort);
+            return false;
+        case OsVersionOutcome::QueryFailed:
+        case OsVersionOutcome::VersionUnreadable:
+            break;  // reported where it failed
+    }
+    return false;
+}
+
+void MainWindowLogic::FormShow(WmiSource& wmi, DeviceIo& devices) {
+    view_.SetGaugeColour(kGaugeRed, kGaugeGreen, kGaugeBlue);
+    if (EnumerateDrives(table_, wmi, devices, OSVersionPrefix) != 0) {
+        ReportError(unit::Umain, kEnumerationFailedLine, 0);
+        return;
+    }
+    if (table_.DiskCount() == 0) {
+        view_.ShowMessage(MessageKind::Warning, kNoDriveFoundText, MessageButton::Abort);
+        return;
+    }
+    presenter_.ShowFirstDrive();
+    view_.StartFirstTickTimer();
+}
+
+void MainWindowLogic::DriveButtonMouseDown(int tag) const {
+    if (tag >= table_.DiskCount()) throw SilentAbort{};
+}
+
+void MainWindowLogic::DriveButtonClick(int tag) {
+    if (tag < 0 || tag >= table_.DiskCount()) return;
+    table_.SetSelectedDisk(tag);
+    ShowSelectedDrive();
+}
+
+void MainWindowLogic::RefreshClick() { ShowSelectedDrive(); }
+
+void MainWindowLogic::ShowSelectedDrive() {
+    // A failed refresh was reported where it failed and shows as empty fields.
+    (void)presenter_.ShowSelectedDrive();
+}
+
+void MainWindowLogic::MenuCommandChosen(MenuCommand command) {
+    switch (command) {
+        case MenuCommand::Exit:
+            view_.CloseWindow();
+            return;
+        case MenuCommand::RawSmartData:
+            view_.OpenRawSmartWindow();
+            return;
+        case MenuCommand::About:
+            view_.OpenAboutWindow();
+            return;
+        case MenuCommand::License:
+            view_.OpenLicenseWindow();
+            return;
+        case MenuCommand::AboutInstaller:
+            view_.OpenInstallerLicenseWindow();
+            return;
+        case MenuCommand::CheckForUpdates:
+            if (updateCommands_) updateCommands_->Checkforupdates2Click();
+            return;
+        case MenuCommand::ConnectionSettings:
+            if (updateCommands_) updateCommands_->Connectionsettings1Click();
+            return;
+        case MenuCommand::CheckOnStartUp:
+            if (updateCommands_) updateCommands_->TMCheckOnStartUpClick();
+            return;
+    }
+}
+
+void MainWindowLogic::FirstTick() {
+    // The tick is one-shot whatever its work does.
+    view_.StopFirstTickTimer();
+    if (updateCommands_) updateCommands_->Timer1Timer();
+}
+
+}  // namespace velmora

@@ -1,0 +1,122 @@
+#pragma once
+// The main window's decisions, kept apart from the window so they can be
+// tested without one: the start-up checks, the first showing, the drive and
+// refresh buttons and the menu commands. The window forwards its events here
+// and draws what it is told through MainWindowView; the drive display itself
+// is the shared DrivePresenter's.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/DrivePresenter.h"
+#include "app/DriveTable.h"
+#include "app/DriveView.h"
+#include "app/PipeClient.h"
+#include "common/DeviceIo.h"
+#include "common/WmiSource.h"
+
+namespace velmora {
+
+// The design caption keeps its trailing blank: the version follows it.
+inline constexpr char kDesignCaption[] = "VELMORA SSD Toolbox ";
+inline constexpr char kComSecurityFailedFormat[] = "Can't initialize COM obj security (%d) !";
+inline constexpr char kNoDriveFoundText[] = "VELMORA SSD not found!";
+
+// The first showing's enumeration failure, reported under unit Umain.
+inline constexpr int kEnumerationFailedLine = 210;
+
+// The life meter's bar colour, set at first showing.
+inline constexpr std::uint8_t kGaugeRed = 0;
+inline constexpr std::uint8_t kGaugeGreen = 120;
+inline constexpr std::uint8_t kGaugeBlue = 188;
+
+enum class MessageKind { Error, Warning, Information };
+// The one button a box carries. Ok is the default exception box's button.
+enum class MessageButton { Abort, Yes, Ok };
+
+// Raised by a handler that cancels what the user started without telling
+// them: the window drops the event and shows no box.
+struct SilentAbort {};
+
+enum class MenuCommand {
+    Exit,
+    CheckForUpdates,
+    ConnectionSettings,
+    CheckOnStartUp,
+    RawSmartData,
+    About,
+    License,
+    AboutInstaller,
+};
+
+// What the window does for the logic beyond the drive display.
+class MainWindowView : public DriveView {
+public:
+    // A modal box of the kind with exactly the one button.
+    virtual void ShowMessage(MessageKind kind, std::string_view text, MessageButton button) = 0;
+    virtual void SetGaugeColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) = 0;
+    virtual void StartFirstTickTimer() = 0;
+    virtual void StopFirstTickTimer() = 0;
+    // Closes the main window, which ends the program.
+    virtual void CloseWindow() = 0;
+    // Each opens its window modally, owned by the main window, and destroys
+    // it when it closes.
+    virtual void OpenRawSmartWindow() = 0;
+    virtual void OpenAboutWindow() = 0;
+    virtual void OpenLicenseWindow() = 0;
+    virtual void OpenInstallerLicenseWindow() = 0;
+};
+
+// The update checker's commands and the first tick's work after the timer
+// is stopped. Until they are wired the menu items and the tick do nothing.
+class UpdateCommandHandler {
+public:
+    virtual ~UpdateCommandHandler() = default;
+    virtual void Checkforupdates2Click() = 0;
+    virtual void Connectionsettings1Click() = 0;
+    virtual void TMCheckOnStartUpClick() = 0;
+    virtual void Timer1Timer() = 0;
+};
+
+// "VELMORA SSD Toolbox " followed by the version.
+[[nodiscard]] std::string MainWindowCaption(std::string_view appVersion);
+
+// "Can't initialize COM obj security (<code>) !", the code as a signed int.
+[[nodiscard]] std::string ComSecurityFailedText(std::uint32_t lastError);
+
+class MainWindowLogic {
+public:
+    // All three must outlive the logic.
+    MainWindowLogic(DriveTable& table, PipeSystem& pipes, MainWindowView& view) noexcept
+        : table_(table), view_(view), presenter_(table, pipes, view) {}
+
+    // The constructor's checks after CoInitializeSecurity: its result and the
+    // last-error value read right after it, then the operating system.
+    // False means the program must end; every box or report was shown.
+    [[nodiscard]] bool CheckStartup(std::int32_t comSecurityResult, std::uint32_t lastError, WmiSource& wmi);
+
+    // The first showing: find the maker's drives and show the first.
+    void FormShow(WmiSource& wmi, DeviceIo& devices);
+
+    // A press on the drive button with this tag; raises SilentAbort when the
+    // button has no drive, so no click follows.
+    void DriveButtonMouseDown(int tag) const;
+    void DriveButtonClick(int tag);
+    void RefreshClick();
+    void ShowSelectedDrive();
+
+    void MenuCommandChosen(MenuCommand command);
+    void FirstTick();
+
+    // Null unwires them. The handler must outlive the logic or be unwired.
+    void SetUpdateCommands(UpdateCommandHandler* handler) noexcept { updateCommands_ = handler; }
+
+private:
+    DriveTable& table_;
+    MainWindowView& view_;
+    DrivePresenter presenter_;
+    UpdateCommandHandler* updateCommands_ = nullptr;
+};
+
+}  // namespace velmora
