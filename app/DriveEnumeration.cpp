@@ -43,27 +43,10 @@ bool ContainsAny(const std::string& text, std::span<const std::string_view> toke
     return false;
 }
 
-char16_t LowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
-}
-
-// WMI property names are case-insensitive and some providers spell them
-// differently (e.g. "DeviceId"), so an exact miss falls back to any case.
+// Property names are matched exactly, as the table's lookup does: a provider
+// that spells "DeviceID" otherwise (Wine's "DeviceId") fails the read.
 int ReadProperty(const WmiTable& table, int row, std::u16string_view name, WmiVariant& out) {
-    if (table.ColumnIndex(name) >= 0) return table.GetValue(row, name, out);
-    for (int column = 0; column < table.ColumnCount(); ++column) {
-        const WmiVariant& columnName = table.Columns[static_cast<std::size_t>(column)];
-        if (columnName.IsText() && EqualsIgnoringCase(columnName.TextValue(), name)) {
-            return table.GetCell(row, column, out);
-        }
-    }
-    return -1;
+    return table.GetValue(row, name, out);
 }
 
 std::string AnsiText(const WmiVariant& value) { return Utf16ToAnsi(value.TextValue()); }
