@@ -1,0 +1,139 @@
+// The update service's reply: the indexed line lookup must answer exactly
+// as the plain walk its header describes, and parsing any reply either
+// refuses it with the user's message or yields well-formed offers.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/DriveTable.h"
+#include "app/update/FileNameFromUrl.h"
+#include "app/update/ReplyLines.h"
+#include "app/update/UpdateError.h"
+#include "app/update/UpdateReply.h"
+#include "app/update/UpdateTexts.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+namespace velmora::update {
+namespace {
+
+constexpr std::size_t kMaxNames = 12;
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string_view Trim(std::string_view line) {
+    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+    return line;
+}
+
+// The lines, split one character at a time: CR, LF or CR LF end a line.
+std::vector<std::string_view> PlainLines(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(Trim(text.substr(start, i - start)));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(Trim(text.substr(start)));
+    return lines;
+}
+
+// The lookup exactly as described: an outer walk for the header, an inner
+// walk over its block, resuming after the line that stopped the inner walk.
+std::string PlainValue(const std::vector<std::string_view>& lines, std::string_view section, std::string_view key) {
+    const std::string header = "[" + std::string(section) + "]";
+    const std::string prefix = std::string(key) + "=";
+    std::size_t i = 0;
+    while (i < lines.size()) {
+        if (lines[i] != header) {
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        for (; j < lines.size(); ++j) {
+            const std::string_view line = lines[j];
+            if (line.empty() || line.front() == '[') break;
+            if (line.size() > prefix.size() && line.substr(0, prefix.size()) == prefix) {
+                return std::string(line.substr(prefix.size()));
+            }
+        }
+        i = j + 1;
+    }
+    return {};
+}
+
+void AddName(std::vector<std::string>& names, std::string_view name) {
+    if (names.size() < kMaxNames) names.emplace_back(name);
+}
+
+void CheckLookup(std::string_view body) {
+    const ReplyLines indexed(body);
+    const std::vector<std::string_view> plain = PlainLines(body);
+    FUZZ_CHECK(indexed.Lines() == plain);
+
+    // Names the reply itself offers, keys with '=' in them included, and
+    // the ones the parser asks for.
+    std::vector<std::string> sections{kFileVersionSection, "fw upgrade1"};
+    std::vector<std::string> keys{kVersionKey, kUrlKey, ""};
+    for (const std::string_view line : plain) {
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            AddName(sections, line.substr(1, line.size() - 2));
+        }
+        for (std::size_t eq = line.find('='); eq != std::string_view::npos; eq = line.find('=', eq + 1)) {
+            AddName(keys, line.substr(0, eq));
+        }
+    }
+    for (const std::string& section : sections) {
+        for (const std::string& key : keys) {
+            FUZZ_CHECK(indexed.Value(section, key) == PlainValue(plain, section, key));
+            FUZZ_CHECK(ReadReplyValue(indexed, section, key) == indexed.Value(section, key));
+        }
+    }
+}
+
+void CheckParse(std::string_view body) {
+    static const char* const kRevisions[] = {"Q5RT2B1", "N2RT1A05", "", "Q5RT2B1"};
+    DriveTable drives;
+    drives.SetDisksCount(4);
+    for (int i = 0; i < 4; ++i) {
+        drives[i].Model = "Drive " + std::to_string(i);
+        drives[i].FirmwareRevision = kRevisions[i];
+    }
+    std::vector<UpdateOffer> offers;
+    try {
+        ParseUpdateReply(body, drives, offers);
+    } catch (const UpdateError& error) {
+        FUZZ_CHECK(std::string_view(error.what()) == message::UpdateManually);
+        FUZZ_CHECK(offers.empty());
+        return;
+    }
+    for (std::size_t i = 0; i < offers.size(); ++i) {
+        const UpdateOffer& offer = offers[i];
+        FUZZ_CHECK(!offer.Url.empty());
+        FUZZ_CHECK(offer.FileName == FileNameFromUrl(offer.Url));
+        if (offer.Kind == OfferKind::Application) {
+            FUZZ_CHECK(i == 0);
+            FUZZ_CHECK(offer.OfferedVersion != AppVersion);
+            FUZZ_CHECK(offer.DriveModel.empty());
+        } else {
+            FUZZ_CHECK(offer.Kind == OfferKind::Firmware);
+            FUZZ_CHECK(offer.DriveModel.substr(0, 6) == "Drive ");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace velmora::update
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view body(reinterpret_cast<const char*>(data), size);
+    velmora::update::CheckLookup(body);
+    velmora::update::CheckParse(body);
+    return 0;
+}
