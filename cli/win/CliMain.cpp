@@ -15,6 +15,13 @@
 
 #include "app/OsVersion.h"
 #include "app/RawReport.h"
+#include "app/update/HttpFileSink.h"
+#include "app/update/HttpUpdateTransport.h"
+#include "app/update/UpdateSettings.h"
+#include "app/update/win/MessagePump.h"
+#include "app/update/win/RegistrySettingsStore.h"
+#include "app/update/win/RegistryUpdateHost.h"
+#include "app/update/win/WinsockSocket.h"
 #include "app/win/PipeClientWin.h"
 #include "cli/CaptureCommand.h"
 #include "cli/CommandLine.h"
@@ -95,7 +102,7 @@ int Run(const std::vector<std::string>& arguments) {
                                  nullptr, EOAC_NONE, nullptr);
     win::ComWmiSource realWmi;
     win::Win32DeviceIo realDevices;
-    DriveSetEnvironment environment(win::ReadSimulatedDrivesPath(), realWmi, realDevices);
+    DriveSetEnvironment environment(win::ReadSimulatedDrivesSetting(), realWmi, realDevices);
     win::Win32PipeSystem pipes;
 
     switch (command.Kind) {
@@ -117,7 +124,17 @@ int Run(const std::vector<std::string>& arguments) {
         return output.ExitStatus;
     }
     case cli::CommandKind::Updates: {
-        const cli::ConsoleOutput output = cli::RunUpdates(environment.Wmi(), environment.Devices(), command.Json);
+        // The user's settings as the toolbox stored them; nothing is written.
+        update::win::RegistrySettingsStore store;
+        const update::StoredSettings settings = update::ReadSettingsReadOnly(store);
+        win::WinsockScope winsock;
+        win::WinsockSocketSystem sockets;
+        win::MessagePumpClock clock;
+        StdioFileSinkFactory files;
+        update::HttpUpdateTransport transport(sockets, clock, files);
+        update::win::RegistryUpdateHost hosts;
+        const cli::ConsoleOutput output = cli::RunUpdates(environment.Wmi(), environment.Devices(), transport, hosts,
+                                                          settings.Proxy, command.Json);
         WriteAll(stdout, output.Out);
         WriteAll(stderr, output.Err);
         return output.ExitStatus;

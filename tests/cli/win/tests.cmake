@@ -1,0 +1,6 @@
+# The console program end to end against the real service, in a prefix of
+# its own; it installs the service, so it holds the pipe-name lock.
+add_test(NAME cli_end_to_end
+  COMMAND bash ${PROJECT_SOURCE_DIR}/tests/cli/win/cli-end-to-end.sh
+          ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-cli ${PROJECT_SOURCE_DIR})
+set_tests_properties(cli_end_to_end PROPERTIES TIMEOUT 600 RESOURCE_LOCK smart_velmora_pipe)
