@@ -7,9 +7,10 @@ namespace velmora::update {
 namespace {
 
 std::string WithName(std::string_view format, std::string_view name) {
-    std::string text(format);
-    const std::size_t at = text.find("%s");
-    text.replace(at, 2, name);
+    const std::size_t at = format.find("%s");
+    std::string text(format.substr(0, at));
+    text += name;
+    text += format.substr(at + 2);
     return text;
 }
 

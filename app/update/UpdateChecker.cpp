@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <string_view>
 #include <utility>
 
 #include "app/update/HttpClient.h"
@@ -20,8 +21,11 @@ struct OwnerGoneSignal {};
 
 std::string FirmwareQuestion(const std::string& model) {
     // Not printf: a '%' in a model name must come out as it stands.
-    std::string text = message::FirmwareQuestionFormat;
-    text.replace(text.find("%s"), 2, model);
+    const std::string_view format = message::FirmwareQuestionFormat;
+    const std::size_t at = format.find("%s");
+    std::string text(format.substr(0, at));
+    text += model;
+    text += format.substr(at + 2);
     return text;
 }
 
