@@ -43,7 +43,9 @@ public:
     virtual ~SocketSystem() = default;
     // Resolves host (a dotted IPv4 address is used as is, anything else is
     // looked up as an IPv4 host name) and starts a non-blocking connection to
-    // port. On failure returns null and puts a short reason into error.
+    // port. The lookup may still run afterwards: PollConnect then reports it
+    // as pending, and a failed lookup as Failed. On an immediate failure
+    // returns null and puts a short reason into error.
     [[nodiscard]] virtual std::unique_ptr<Socket> Connect(const std::string& host, std::uint16_t port,
                                                           std::string& error) = 0;
 };

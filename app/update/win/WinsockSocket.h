@@ -30,8 +30,10 @@ private:
     int error_ = 0;
 };
 
-// Resolves with inet_addr, else gethostbyname (which blocks for the lookup),
-// and starts a non-blocking connect. Needs a live WinsockScope.
+// A dotted address (inet_addr) connects at once; a host name is looked up
+// with gethostbyname on a thread of its own while PollConnect reports
+// "would block", so the caller keeps pumping messages; a failed lookup comes
+// back from PollConnect as Failed. Needs a live WinsockScope.
 class WinsockSocketSystem final : public SocketSystem {
 public:
     [[nodiscard]] std::unique_ptr<Socket> Connect(const std::string& host, std::uint16_t port,

@@ -121,6 +121,16 @@ TEST_F(HttpWin, ARefusedConnectionFails) {
     EXPECT_EQ(TryGet("http://127.0.0.1:" + std::to_string(port) + "/"), HttpFailure::Connect);
 }
 
+TEST_F(HttpWin, AHostNameIsLookedUpAndReached) {
+    LoopbackServer server([](SOCKET s, const std::string&) {
+        static_cast<void>(LoopbackServer::SendAll(s, "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok"));
+    });
+    ASSERT_EQ(TryGet("http://localhost:" + std::to_string(server.Port()) + "/"), std::nullopt) << lastError;
+    EXPECT_EQ(client.Body, "ok");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_NE(server.Requests()[0].find("\r\nHost: localhost\r\n"), std::string::npos);
+}
+
 TEST_F(HttpWin, AnUnknownHostFails) {
     EXPECT_EQ(TryGet("http://no-such-host.invalid/"), HttpFailure::Connect);
 }
