@@ -1,0 +1,13 @@
+#pragma once
+// The toolbox from start to end: reporting to the event log and the box,
+// the ANSI codec, common controls, COM with its security, the drive sources
+// (a configured drive set or the machine), the main window and its loop.
+
+#include <windows.h>
+
+namespace velmora::win {
+
+// The program's exit code: 0 after a normal end, 1 when the start-up ended it.
+[[nodiscard]] int RunToolbox(HINSTANCE instance, int showCommand) noexcept;
+
+}  // namespace velmora::win

@@ -1,0 +1,86 @@
+#include "app/win/InfoWindows.h"
+
+#include "app/win/AppResources.h"
+#include "app/win/BmpFile.h"
+#include "app/win/GuiFonts.h"
+#include "app/win/ModalWindow.h"
+#include "app/win/PictureControl.h"
+
+namespace velmora::win {
+
+namespace {
+
+class AboutWindow final : public ModalWindow {
+    [[nodiscard]] ModalFrame Frame() const override { return {"About", 330, 330, false}; }
+    void OnInit() override {
+        (void)AddControl(kPictureClass, VELMORA_RES_ABOUT, 0, 0, 0, 330, 330, IDC_INFO_PICTURE);
+    }
+};
+
+struct TextWindowDesign {
+    const char* Caption;
+    int Width;
+    int Height;
+    const char* Resource;
+    bool ReadOnly;
+};
+
+// Memo1 fills the window; edits in the licence window are simply lost.
+class TextWindow final : public ModalWindow {
+public:
+    explicit TextWindow(const TextWindowDesign& design) : design_(design) {}
+
+private:
+    [[nodiscard]] ModalFrame Frame() const override { return {design_.Caption, design_.Width, design_.Height, true}; }
+    void OnInit() override {
+        font_ = CreateDesignFont("MS Sans Serif", 11);
+        const auto bytes = ResourceBytes(design_.Resource);
+        const std::string text =
+            EditControlText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        DWORD style = ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
+        if (design_.ReadOnly) style |= ES_READONLY;
+        HWND memo = AddControl("EDIT", "", style, 0, 0, design_.Width, design_.Height, IDC_INFO_TEXT);
+        ::SendMessageA(memo, EM_SETLIMITTEXT, 0, 0);
+        SetControlFont(memo, font_);
+        ::SetWindowTextA(memo, text.c_str());
+    }
+    void OnShown() override {
+        // The dialog selects an edit's whole text when it takes the focus.
+        ::SendDlgItemMessageA(Handle(), IDC_INFO_TEXT, EM_SETSEL, 0, 0);
+    }
+
+    TextWindowDesign design_;
+    GdiObject font_;
+};
+
+}  // namespace
+
+std::string EditControlText(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + text.size() / 32);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\0') break;  // a text ends at its first NUL
+        if (c == '\r') continue;
+        if (c == '\n') result += '\r';
+        result += c;
+    }
+    return result;
+}
+
+void RunAboutWindow(HWND owner) {
+    AboutWindow window;
+    (void)window.Run(owner);
+}
+
+void RunLicenseWindow(HWND owner) {
+    TextWindow window({"License", 722, 472, VELMORA_RES_LICENSE, false});
+    (void)window.Run(owner);
+}
+
+void RunNsisLicenseWindow(HWND owner) {
+    TextWindow window({"About NSIS", 473, 482, VELMORA_RES_NSIS_LICENSE, true});
+    (void)window.Run(owner);
+}
+
+}  // namespace velmora::win

@@ -1,0 +1,303 @@
+#include "app/win/MainWindow.h"
+
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+
+#include "app/update/UpdateTexts.h"
+#include "app/win/AppResources.h"
+#include "app/win/GaugeControl.h"
+#include "app/win/GuiFonts.h"
+#include "app/win/HandlerGuard.h"
+#include "app/win/InfoWindows.h"
+#include "app/win/MessageBoxWindow.h"
+#include "app/win/PictureControl.h"
+#include "app/win/RawSmartWindow.h"
+
+namespace velmora::win {
+
+namespace {
+
+constexpr int kClientWidth = 453;
+constexpr int kClientHeight = 402;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kLabelX = 16;
+constexpr int kFieldX = 160;
+constexpr int kFieldWidth = 273;
+constexpr int kFieldHeight = 21;
+constexpr int kFirstRowY = 48;
+constexpr int kRowStep = 24;
+constexpr int kGaugeY = 296;
+constexpr int kGaugeHeight = 33;
+constexpr int kBannerX = 16;
+constexpr int kBannerY = 336;
+constexpr int kBannerWidth = 420;
+constexpr int kBannerHeight = 61;
+constexpr UINT_PTR kFirstTickTimer = 1;
+constexpr UINT kFirstTickMs = 500;
+constexpr UINT kFormShowMessage = WM_APP + 1;
+constexpr COLORREF kOverTemperatureColour = RGB(255, 0, 0);
+
+// Label texts of the value fields, in FieldId order.
+constexpr const char* kFieldLabels[kFieldCount] = {
+    "Model",           "Capacity",         "Serial number",    "Firmware",          "Power on hours",
+    "Power On/Off cycles", "Max. erase count", "Avg. erase count", "GiB writes to SSD", "Temperature",
+};
+
+HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
+
+std::optional<MenuCommand> MenuCommandOf(int id) {
+    switch (id) {
+        case IDM_EXIT: return MenuCommand::Exit;
+        case IDM_CHECK_FOR_UPDATES: return MenuCommand::CheckForUpdates;
+        case IDM_CONNECTION_SETTINGS: return MenuCommand::ConnectionSettings;
+        case IDM_CHECK_ON_STARTUP: return MenuCommand::CheckOnStartUp;
+        case IDM_RAW_SMART_DATA: return MenuCommand::RawSmartData;
+        case IDM_ABOUT: return MenuCommand::About;
+        case IDM_LICENSE: return MenuCommand::License;
+        case IDM_ABOUT_NSIS: return MenuCommand::AboutInstaller;
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(DriveSources sources)
+    : sources_(sources), logic_(table_, sources.Pipes, *this) {}
+
+MainWindow::~MainWindow() {
+    if (hwnd_) {
+        // The window must not call back into a destroyed object.
+        ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+bool MainWindow::RegisterClasses(HINSTANCE instance) noexcept {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kMainWindowClass;
+    const bool registered = ::RegisterClassExA(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registered && RegisterGaugeClass(instance) && RegisterPictureClass(instance);
+}
+
+void MainWindow::Create() {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    HMENU menu = ::LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
+    RECT rect{0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&rect, kWindowStyle, TRUE, 0);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const std::string caption = MainWindowCaption(update::AppVersion);
+    HWND created = ::CreateWindowExA(0, kMainWindowClass, caption.c_str(), kWindowStyle,
+                                     (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                                     (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, menu,
+                                     instance, this);
+    if (!created) {
+        if (menu) ::DestroyMenu(menu);
+        throw std::runtime_error("Out of memory!");
+    }
+    CreateControls();
+}
+
+bool MainWindow::CheckStartup(std::int32_t comSecurityResult, std::uint32_t lastError) {
+    return logic_.CheckStartup(comSecurityResult, lastError, sources_.Wmi);
+}
+
+void MainWindow::Show(int showCommand) {
+    ::ShowWindow(hwnd_, showCommand);
+    ::UpdateWindow(hwnd_);
+    ::PostMessageA(hwnd_, kFormShowMessage, 0, 0);
+}
+
+void MainWindow::AddLabel(const char* text, int x, int y, const GdiObject& font) {
+    SIZE size{};
+    HDC dc = ::GetDC(hwnd_);
+    HGDIOBJ previous = ::SelectObject(dc, font.get());
+    ::GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(hwnd_, dc);
+    HWND label = ::CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, x, y,
+                                   size.cx + 2, size.cy + 1, hwnd_, ControlId(nextLabelId_++), nullptr, nullptr);
+    if (!label) throw std::runtime_error("Out of memory!");
+    SetControlFont(label, font);
+}
+
+void MainWindow::CreateControls() {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    font_ = CreateDesignFont("MS Sans Serif", 13);
+    degreeFont_ = CreateDesignFont("MS Sans Serif", 9);
+    overTemperatureBrush_ = GdiObject(::CreateSolidBrush(kOverTemperatureColour));
+    if (!font_ || !degreeFont_ || !overTemperatureBrush_) throw std::runtime_error("Out of memory!");
+    ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+    toolbar_.Create(hwnd_, *this);
+
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        const int y = kFirstRowY + static_cast<int>(i) * kRowStep;
+        AddLabel(kFieldLabels[i], kLabelX, y + 3, font_);
+        // Read-only and skipped by the Tab key.
+        fields_[i] = ::CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                       WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL, kFieldX, y,
+                                       kFieldWidth, kFieldHeight, hwnd_,
+                                       ControlId(IDC_FIELD_FIRST + static_cast<int>(i)), instance, nullptr);
+        if (!fields_[i]) throw std::runtime_error("Out of memory!");
+        SetControlFont(fields_[i], font_);
+    }
+
+    // The small raised "o" and the "C" after "Temperature" read as "degrees C".
+    const int temperatureY = kFirstRowY + static_cast<int>(FieldId::Temperature) * kRowStep;
+    SIZE labelSize{};
+    HDC dc = ::GetDC(hwnd_);
+    HGDIOBJ previous = ::SelectObject(dc, font_.get());
+    ::GetTextExtentPoint32A(dc, "Temperature ", 12, &labelSize);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(hwnd_, dc);
+    AddLabel("o", kLabelX + labelSize.cx, temperatureY, degreeFont_);
+    AddLabel("C", kLabelX + labelSize.cx + 6, temperatureY + 3, font_);
+
+    AddLabel("SSD life meter ", kLabelX, kGaugeY + 9, font_);
+    gauge_ = ::CreateWindowExA(0, kGaugeClass, "CGSSD_Life", WS_CHILD | WS_VISIBLE, kFieldX, kGaugeY, kFieldWidth,
+                               kGaugeHeight, hwnd_, ControlId(IDC_GAUGE), instance, nullptr);
+    HWND banner = ::CreateWindowExA(0, kPictureClass, VELMORA_RES_BANNER, WS_CHILD | WS_VISIBLE, kBannerX, kBannerY,
+                                    kBannerWidth, kBannerHeight, hwnd_, ControlId(IDC_BANNER), instance, nullptr);
+    if (!gauge_ || !banner) throw std::runtime_error("Out of memory!");
+}
+
+// ---- the view
+
+void MainWindow::SetFieldText(FieldId field, const std::string& text) {
+    ::SetWindowTextA(fields_[static_cast<std::size_t>(field)], text.c_str());
+}
+
+void MainWindow::SetTemperatureColour(TemperatureColour colour) {
+    temperatureColour_ = colour;
+    ::InvalidateRect(fields_[static_cast<std::size_t>(FieldId::Temperature)], nullptr, TRUE);
+}
+
+void MainWindow::SetGaugePosition(int percent) {
+    ::SendMessageA(gauge_, kGaugeSetPosition, static_cast<WPARAM>(percent), 0);
+}
+
+void MainWindow::SetStatusPicture(std::string_view resourceName) { toolbar_.SetStatusPicture(resourceName); }
+
+void MainWindow::SetDriveButtonImage(int button, int image) { toolbar_.SetDriveImage(button, image); }
+
+void MainWindow::SetRefreshButtonImage(int image) { toolbar_.SetRefreshImage(image); }
+
+void MainWindow::ProcessPendingMessages() {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // The outer loop must still see it.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+}
+
+void MainWindow::ShowWarning(std::string_view text) { ShowMessage(MessageKind::Warning, text, MessageButton::Yes); }
+
+void MainWindow::ShowMessage(MessageKind kind, std::string_view text, MessageButton button) {
+    // Before the window is shown the box stands on its own.
+    HWND owner = hwnd_ && ::IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
+    (void)ShowMessageBox(owner, kind, text, button);
+}
+
+void MainWindow::SetGaugeColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    ::SendMessageA(gauge_, kGaugeSetColour, 0, static_cast<LPARAM>(RGB(red, green, blue)));
+}
+
+void MainWindow::StartFirstTickTimer() { ::SetTimer(hwnd_, kFirstTickTimer, kFirstTickMs, nullptr); }
+
+void MainWindow::StopFirstTickTimer() { ::KillTimer(hwnd_, kFirstTickTimer); }
+
+void MainWindow::CloseWindow() { ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
+
+void MainWindow::OpenRawSmartWindow() {
+    RawSmartWindow window(sources_.Wmi, sources_.Devices, sources_.Pipes);
+    (void)window.Run(hwnd_);
+}
+
+void MainWindow::OpenAboutWindow() { RunAboutWindow(hwnd_); }
+
+void MainWindow::OpenLicenseWindow() { RunLicenseWindow(hwnd_); }
+
+void MainWindow::OpenInstallerLicenseWindow() { RunNsisLicenseWindow(hwnd_); }
+
+// ---- events
+
+bool MainWindow::AllowDrivePress(int tag) noexcept {
+    return GuardHandler(hwnd_, [&] { logic_.DriveButtonMouseDown(tag); });
+}
+
+void MainWindow::OnCommand(int id) {
+    if (id >= IDC_DRIVE_BUTTON_FIRST && id < IDC_DRIVE_BUTTON_FIRST + kDriveButtonCount) {
+        logic_.DriveButtonClick(id - IDC_DRIVE_BUTTON_FIRST);
+    } else if (id == IDC_REFRESH_BUTTON) {
+        logic_.RefreshClick();
+    } else if (const auto command = MenuCommandOf(id)) {
+        logic_.MenuCommandChosen(*command);
+    }
+}
+
+LRESULT MainWindow::FieldColour(HWND field, HDC dc) noexcept {
+    const bool red = field == fields_[static_cast<std::size_t>(FieldId::Temperature)] &&
+                     temperatureColour_ == TemperatureColour::Red;
+    ::SetBkColor(dc, red ? kOverTemperatureColour : ::GetSysColor(COLOR_WINDOW));
+    return reinterpret_cast<LRESULT>(red ? static_cast<HBRUSH>(overTemperatureBrush_.get())
+                                         : ::GetSysColorBrush(COLOR_WINDOW));
+}
+
+LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case kFormShowMessage:
+            logic_.FormShow(sources_.Wmi, sources_.Devices);
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam));
+            return 0;
+        case WM_TIMER:
+            if (wParam == kFirstTickTimer) logic_.FirstTick();
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            for (HWND field : fields_) {
+                if (reinterpret_cast<HWND>(lParam) == field) return FieldColour(field, reinterpret_cast<HDC>(wParam));
+            }
+            break;
+        case WM_DESTROY:
+            ::KillTimer(hwnd_, kFirstTickTimer);
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    if (!GuardHandler(hwnd, [&] { result = self->Dispatch(message, wParam, lParam); })) return 0;
+    return result;
+}
+
+}  // namespace velmora::win

@@ -1,0 +1,96 @@
+#pragma once
+// TFDAVERUri, the toolbox's main window: builds its controls, draws what the
+// window logic and the drive presenter tell it, and forwards its events to
+// the logic behind the handler guard. It owns the drive table.
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/DriveTable.h"
+#include "app/MainWindowLogic.h"
+#include "app/PipeClient.h"
+#include "app/win/AppResources.h"
+#include "app/win/DriveToolbar.h"
+#include "common/DeviceIo.h"
+#include "common/WmiSource.h"
+#include "common/win/UniqueHandle.h"
+
+namespace velmora::win {
+
+inline constexpr char kMainWindowClass[] = "TFDAVERUri";
+
+// Where the windows read drives and SMART data from; all must outlive the
+// window.
+struct DriveSources {
+    WmiSource& Wmi;
+    DeviceIo& Devices;
+    PipeSystem& Pipes;
+};
+
+class MainWindow final : public MainWindowView, private DrivePressFilter {
+public:
+    explicit MainWindow(DriveSources sources);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Registers the window classes this window uses; false on failure.
+    [[nodiscard]] static bool RegisterClasses(HINSTANCE instance) noexcept;
+
+    // Creates the window, hidden, with its caption, menu and controls.
+    // Raises on failure.
+    void Create();
+    // The constructor's checks; false when the program must end.
+    [[nodiscard]] bool CheckStartup(std::int32_t comSecurityResult, std::uint32_t lastError);
+    // Shows the window and queues its first showing.
+    void Show(int showCommand);
+
+    [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
+    [[nodiscard]] MainWindowLogic& Logic() noexcept { return logic_; }
+
+    // MainWindowView
+    void SetFieldText(FieldId field, const std::string& text) override;
+    void SetTemperatureColour(TemperatureColour colour) override;
+    void SetGaugePosition(int percent) override;
+    void SetStatusPicture(std::string_view resourceName) override;
+    void SetDriveButtonImage(int button, int image) override;
+    void SetRefreshButtonImage(int image) override;
+    void ProcessPendingMessages() override;
+    void ShowWarning(std::string_view text) override;
+    void ShowMessage(MessageKind kind, std::string_view text, MessageButton button) override;
+    void SetGaugeColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;
+    void StartFirstTickTimer() override;
+    void StopFirstTickTimer() override;
+    void CloseWindow() override;
+    void OpenRawSmartWindow() override;
+    void OpenAboutWindow() override;
+    void OpenLicenseWindow() override;
+    void OpenInstallerLicenseWindow() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    void AddLabel(const char* text, int x, int y, const GdiObject& font);
+    void OnCommand(int id);
+    [[nodiscard]] LRESULT FieldColour(HWND field, HDC dc) noexcept;
+    [[nodiscard]] bool AllowDrivePress(int tag) noexcept override;
+
+    DriveSources sources_;
+    DriveTable table_;
+    MainWindowLogic logic_;
+    HWND hwnd_ = nullptr;
+    DriveToolbar toolbar_;
+    std::array<HWND, kFieldCount> fields_{};
+    HWND gauge_ = nullptr;
+    GdiObject font_;
+    GdiObject degreeFont_;
+    GdiObject overTemperatureBrush_;
+    TemperatureColour temperatureColour_ = TemperatureColour::Normal;
+    int nextLabelId_ = IDC_LABEL_FIRST;
+};
+
+}  // namespace velmora::win

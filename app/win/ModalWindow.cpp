@@ -1,0 +1,112 @@
+#include "app/win/ModalWindow.h"
+
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "app/win/HandlerGuard.h"
+
+namespace velmora::win {
+
+namespace {
+
+constexpr UINT kShownMessage = WM_APP + 1;
+
+// DLGTEMPLATE with no controls, followed by empty menu, class and title
+// arrays; the caption is set in pixels-time through SetWindowTextA.
+std::vector<WORD> EmptyTemplate(const ModalFrame& frame) {
+    DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    if (frame.MinimizeBox) style |= WS_MINIMIZEBOX;
+    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD) + 3, 0);
+    DLGTEMPLATE header{};
+    header.style = style;
+    header.cdit = 0;
+    std::memcpy(words.data(), &header, sizeof header);
+    return words;  // menu 0, class 0, title "" follow the header
+}
+
+}  // namespace
+
+INT_PTR ModalWindow::Run(HWND owner) {
+    const std::vector<WORD> dialogTemplate = EmptyTemplate(Frame());
+    const INT_PTR result = ::DialogBoxIndirectParamA(
+        ::GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), owner, DialogProc,
+        reinterpret_cast<LPARAM>(this));
+    if (result == -1) throw std::runtime_error("Out of memory!");
+    return result;
+}
+
+bool ModalWindow::OnCommand(int id, int) {
+    if (id == IDCANCEL) {
+        End(IDCANCEL);
+        return true;
+    }
+    return false;
+}
+
+bool ModalWindow::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+
+HWND ModalWindow::AddControl(const char* className, const char* text, DWORD style, int x, int y, int width,
+                             int height, int id, DWORD exStyle) {
+    HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                                     hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                     ::GetModuleHandleA(nullptr), nullptr);
+    if (!control) throw std::runtime_error("Out of memory!");
+    return control;
+}
+
+void ModalWindow::SizeAndCentre(const ModalFrame& frame) const {
+    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrA(hwnd_, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrA(hwnd_, GWL_EXSTYLE));
+    RECT rect{0, 0, frame.ClientWidth, frame.ClientHeight};
+    ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    ::SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR ModalWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: {
+            const ModalFrame frame = Frame();
+            ::SetWindowTextA(hwnd_, frame.Caption.c_str());
+            SizeAndCentre(frame);
+            OnInit();
+            ::PostMessageA(hwnd_, kShownMessage, 0, 0);
+            return TRUE;
+        }
+        case kShownMessage:
+            ::UpdateWindow(hwnd_);
+            OnShown();
+            return TRUE;
+        case WM_COMMAND:
+            return OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+        case WM_CLOSE:
+            End(IDCANCEL);
+            return TRUE;
+        default: {
+            INT_PTR result = 0;
+            return OnMessage(message, wParam, lParam, result) ? result : FALSE;
+        }
+    }
+}
+
+INT_PTR CALLBACK ModalWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_INITDIALOG) {
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        reinterpret_cast<ModalWindow*>(lParam)->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<ModalWindow*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (!self) return FALSE;
+    INT_PTR result = FALSE;
+    if (!GuardHandler(hwnd, [&] { result = self->Dispatch(message, wParam, lParam); })) {
+        // A failed initialisation leaves a half-built window: close it.
+        if (message == WM_INITDIALOG) ::EndDialog(hwnd, IDCANCEL);
+        return TRUE;
+    }
+    return result;
+}
+
+}  // namespace velmora::win
