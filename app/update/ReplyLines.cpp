@@ -28,9 +28,9 @@ ReplyLines::ReplyLines(std::string_view body) : text_(body.substr(0, body.find('
         if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
     }
 
-    // Every line may open a block; only lines that could equal "[name]" are
-    // worth indexing. Blocks of distinct headers never overlap, because a
-    // header line starts with '[' and so ends the block before it.
+    // Only lines that could equal "[name]" open a block worth indexing.
+    // Blocks never overlap (a header line starts with '[' and so ends the
+    // block before it), so looking one key up everywhere reads each line once.
     std::size_t stop = lines_.size();
     std::vector<std::size_t> stopAfter(lines_.size());
     for (std::size_t i = lines_.size(); i-- > 0;) {
@@ -41,26 +41,26 @@ ReplyLines::ReplyLines(std::string_view body) : text_(body.substr(0, body.find('
         const std::string_view line = lines_[i];
         if (line.size() < 2 || line.front() != '[' || line.back() != ']') continue;
         Block block{i, stopAfter[i], {}};
-        for (std::size_t j = i + 1; j < block.Stop; ++j) {
-            const std::string_view valueLine = lines_[j];
-            const std::size_t eq = valueLine.find('=');
-            if (eq == std::string_view::npos || eq + 1 == valueLine.size()) continue;
-            block.Values.emplace(valueLine.substr(0, eq), valueLine.substr(eq + 1));
-        }
         headers_[line].push_back(blocks_.size());
         blocks_.push_back(std::move(block));
     }
 }
 
-std::string_view ReplyLines::ScanBlock(const Block& block, std::string_view key) const {
-    // Keys that hold '=' cannot use the index (it splits at the first '=').
+std::string_view ReplyLines::BlockValue(const Block& block, std::string_view key) const {
+    for (const auto& [knownKey, value] : block.Found) {
+        if (knownKey == key) return value;
+    }
+    std::string_view value;
     const std::size_t prefixSize = key.size() + 1;
     for (std::size_t j = block.Header + 1; j < block.Stop; ++j) {
         const std::string_view line = lines_[j];
-        if (line.size() > prefixSize && line.substr(0, key.size()) == key && line[key.size()] == '=')
-            return line.substr(prefixSize);
+        if (line.size() > prefixSize && line.substr(0, key.size()) == key && line[key.size()] == '=') {
+            value = line.substr(prefixSize);
+            break;
+        }
     }
-    return {};
+    block.Found.emplace_back(key, value);
+    return value;
 }
 
 std::string ReplyLines::Value(std::string_view section, std::string_view key) const {
@@ -72,18 +72,12 @@ std::string ReplyLines::Value(std::string_view section, std::string_view key) co
     const auto found = headers_.find(header);
     if (found == headers_.end()) return {};
 
-    const bool indexed = key.find('=') == std::string_view::npos;
     std::size_t resume = 0;  // the first line the outer walk still examines
     for (const std::size_t b : found->second) {
         const Block& block = blocks_[b];
         if (block.Header < resume) continue;  // this header stopped the previous inner walk
-        if (indexed) {
-            const auto value = block.Values.find(key);
-            if (value != block.Values.end()) return std::string(value->second);
-        } else {
-            const std::string_view value = ScanBlock(block, key);
-            if (!value.empty()) return std::string(value);
-        }
+        const std::string_view value = BlockValue(block, key);
+        if (!value.empty()) return std::string(value);
         resume = block.Stop + 1;
     }
     return {};

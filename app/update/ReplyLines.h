@@ -3,14 +3,16 @@
 // exchange. The text ends at its first NUL; a line ends at CR, LF or CRLF;
 // each line loses every leading and trailing byte of code 32 or less.
 //
-// The lines and their sections are indexed once on construction, so a lookup
-// costs the occurrences of its header plus one hash probe, not a walk over
-// the whole reply: the parser makes thousands of lookups per reply.
+// The lines and the blocks under each header are indexed once on
+// construction, so a lookup walks only the blocks under its own header, and
+// each block at most once per key (results are remembered): the parser makes
+// thousands of lookups per reply. Not for use from several threads at once.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace velmora::update {
@@ -35,11 +37,11 @@ private:
     struct Block {
         std::size_t Header;  // index of the header line
         std::size_t Stop;    // index of the line that ends the block (or line count)
-        // Key (text before the first '=') -> first non-empty value in the block.
-        std::unordered_map<std::string_view, std::string_view> Values;
+        // Keys looked up so far and their values (empty: not in the block).
+        mutable std::vector<std::pair<std::string, std::string_view>> Found;
     };
 
-    [[nodiscard]] std::string_view ScanBlock(const Block& block, std::string_view key) const;
+    [[nodiscard]] std::string_view BlockValue(const Block& block, std::string_view key) const;
 
     std::string text_;
     std::vector<std::string_view> lines_;

@@ -27,7 +27,17 @@ std::vector<std::string> SplitSemicolonList(std::string_view text) {
 }
 
 bool SemicolonListContains(std::string_view text, std::string_view entry) {
-    return ForEachEntry(text, [&](std::string_view candidate) { return candidate == entry; });
+    if (entry.empty() || entry.find(';') != std::string_view::npos) {
+        return ForEachEntry(text, [&](std::string_view candidate) { return candidate == entry; });
+    }
+    // A non-empty entry without ';' is in the list exactly where it occurs
+    // between separators (or the ends); searching for it is far quicker than
+    // cutting a long list into pieces for every drive.
+    for (std::size_t at = text.find(entry); at != std::string_view::npos; at = text.find(entry, at + 1)) {
+        const std::size_t end = at + entry.size();
+        if ((at == 0 || text[at - 1] == ';') && (end == text.size() || text[end] == ';')) return true;
+    }
+    return false;
 }
 
 }  // namespace velmora::update

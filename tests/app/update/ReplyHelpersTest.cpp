@@ -25,11 +25,14 @@ TEST(SemicolonList, SplitsAsTheRemainingTextLoopDoes) {
         {"FW1;;FW2", {"FW1", "", "FW2"}},
         {";", {""}},
         {" FW1 ; FW2", {" FW1 ", " FW2"}},
+        {"FW10;XFW1;FW1X", {"FW10", "XFW1", "FW1X"}},
+        {"FW1FW1;FW1", {"FW1FW1", "FW1"}},
+        {"FW1;FW2;", {"FW1", "FW2"}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SplitSemicolonList(c.Text), c.Entries) << "text '" << c.Text << "'";
         // The allocation-free membership test agrees with the split list.
-        for (const std::string probe : {"", "FW1", "FW2", " FW1 ", "FW"}) {
+        for (const std::string probe : {"", "FW1", "FW2", " FW1 ", "FW", "FW1;FW2", ";", "FW1;"}) {
             bool inList = false;
             for (const auto& entry : c.Entries) inList = inList || entry == probe;
             EXPECT_EQ(SemicolonListContains(c.Text, probe), inList) << "text '" << c.Text << "' probe '" << probe << "'";

@@ -1,0 +1,266 @@
+#!/usr/bin/env python3
+"""Reference update server for tests and the demo.
+
+Answers the toolbox's update request
+
+    GET /daveruri/daveruri.php?disk=<encoded drive list>
+
+from a manifest file, by decoding the drive list exactly as the client
+encodes it (base64 with '+' -> '.', '/' -> '_', '=' -> '-'; one
+"FirmwareRevision;Model" line per drive, each ending in a line feed), and
+serves the download files under /files/. Listens on 127.0.0.1 only.
+
+Manifest (JSON):
+
+    {
+      "file_version": "1.0",
+      "application": {"version": "1.02", "file": "tool.exe"},
+      "firmware": [
+        {"applicable": ["Q5RT2B1"], "current": "Q5RT2B3", "file": "fw.zip"}
+      ]
+    }
+
+"file" names a file under --root, offered as http://HOST:PORT/files/NAME;
+"url" instead gives the download URL as it stands. Only firmware entries
+that apply to a reported drive are sent, numbered "fw upgrade1", "fw
+upgrade2", ... in manifest order. Leave out "application" for no offer.
+
+Routes for abuse tests:
+    /test/redirect-self       302 to itself
+    /test/no-length/N         N bytes, no Content-Length, then close
+    /test/bytes/N             N deterministic bytes (byte i = (i * 31 + 7) mod 256)
+    /test/status/CODE         that status with a small HTML body
+    /test/silent/SECONDS      accept, say nothing for SECONDS (at most 600), close
+    /test/trickle/N           N bytes, one every half second
+    /test/last-drives         the drive list of the last update request, decoded
+"""
+
+import argparse
+import base64
+import binascii
+import http.server
+import json
+import os
+import sys
+import threading
+import time
+import urllib.parse
+
+CHUNK = 64 * 1024
+MAX_SILENCE_SECONDS = 600
+
+
+class DriveListError(ValueError):
+    pass
+
+
+def decode_drive_list(encoded):
+    """The (revision, model) pairs of an encoded drive list, as byte strings."""
+    standard = encoded.replace(".", "+").replace("_", "/").replace("-", "=")
+    try:
+        raw = base64.b64decode(standard.encode("ascii"), validate=True)
+    except (binascii.Error, UnicodeEncodeError) as error:
+        raise DriveListError("not a drive list: %s" % error) from error
+    if raw and not raw.endswith(b"\n"):
+        raise DriveListError("the drive list does not end in a line feed")
+    drives = []
+    for line in raw.split(b"\n")[:-1]:
+        revision, separator, model = line.partition(b";")
+        if not separator:
+            raise DriveListError("a drive line without ';'")
+        drives.append((revision, model))
+    return drives
+
+
+def deterministic_bytes(start, count):
+    return bytes(((start + i) * 31 + 7) & 0xFF for i in range(count))
+
+
+def load_manifest(path):
+    with open(path, "r", encoding="utf-8") as handle:
+        manifest = json.load(handle)
+    if not isinstance(manifest, dict):
+        raise ValueError("the manifest must be a JSON object")
+    return manifest
+
+
+def build_reply(manifest, drives, base_url):
+    """The reply body for the reported drives (byte strings, cp1252 text)."""
+
+    def url_of(entry):
+        if "url" in entry:
+            return entry["url"]
+        return base_url + urllib.parse.quote(entry["file"])
+
+    lines = ["[file version]", "version=%s" % manifest.get("file_version", "1.0"), ""]
+    application = manifest.get("application")
+    if application:
+        lines += ["[app version]", "version=%s" % application["version"], "url=%s" % url_of(application), ""]
+    revisions = {revision.decode("cp1252") for revision, _ in drives}
+    number = 0
+    for entry in manifest.get("firmware", []):
+        if not revisions.intersection(entry["applicable"]):
+            continue
+        number += 1
+        lines += [
+            "[fw upgrade%d]" % number,
+            "applicable=%s" % ";".join(entry["applicable"]),
+            "url=%s" % url_of(entry),
+            "current=%s" % entry["current"],
+            "",
+        ]
+    return ("\r\n".join(lines) + "\r\n").encode("cp1252")
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.0"
+    server_version = "ReferenceUpdateServer/1.0"
+
+    def log_message(self, format, *args):  # noqa: A002 - the base class's name
+        if not self.server.quiet:
+            sys.stderr.write("%s %s\n" % (self.address_string(), format % args))
+
+    def do_GET(self):
+        # A proxy may forward the absolute URL; only its path and query count.
+        parts = urllib.parse.urlsplit(self.path)
+        path = parts.path
+        try:
+            if path == "/daveruri/daveruri.php":
+                self.update_reply(parts.query)
+            elif path.startswith("/files/"):
+                self.serve_file(urllib.parse.unquote(path[len("/files/"):]))
+            elif path.startswith("/test/"):
+                self.test_route(path[len("/test/"):])
+            else:
+                self.simple(404, b"<html><body>Not Found</body></html>")
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+
+    def simple(self, status, body, content_type="text/html", length=True):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        if length:
+            self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def update_reply(self, query):
+        # The value is taken raw: the client neither percent-encodes it nor
+        # sends other keys.
+        if not query.startswith("disk="):
+            self.simple(400, b"<html><body>disk= expected</body></html>")
+            return
+        try:
+            drives = decode_drive_list(query[len("disk="):])
+        except DriveListError as error:
+            self.simple(400, ("<html><body>%s</body></html>" % error).encode("ascii"))
+            return
+        with self.server.lock:
+            self.server.last_drives = drives
+        host = self.headers.get("Host", "127.0.0.1").split(":")[0] or "127.0.0.1"
+        base_url = "http://%s:%d/files/" % (host, self.server.server_address[1])
+        body = build_reply(load_manifest(self.server.manifest_path), drives, base_url)
+        self.simple(200, body, "text/plain")
+
+    def serve_file(self, name):
+        # Only plain names inside the root: no folders, no way out of it.
+        if not name or name != os.path.basename(name) or name in (".", "..") or "\\" in name:
+            self.simple(404, b"<html><body>Not Found</body></html>")
+            return
+        full = os.path.join(self.server.root, name)
+        if not os.path.isfile(full):
+            self.simple(404, b"<html><body>Not Found</body></html>")
+            return
+        size = os.path.getsize(full)
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        with open(full, "rb") as handle:
+            while True:
+                chunk = handle.read(CHUNK)
+                if not chunk:
+                    break
+                self.wfile.write(chunk)
+
+    def test_route(self, route):
+        name, _, argument = route.partition("/")
+        if name == "redirect-self":
+            self.send_response(302)
+            self.send_header("Location", self.path)
+            self.send_header("Content-Length", "8")
+            self.end_headers()
+            self.wfile.write(b"redirect")
+        elif name in ("no-length", "bytes", "trickle") and argument.isdigit():
+            count = int(argument)
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            if name == "bytes":
+                self.send_header("Content-Length", str(count))
+            self.end_headers()
+            sent = 0
+            step = 1 if name == "trickle" else CHUNK
+            while sent < count:
+                n = min(step, count - sent)
+                self.wfile.write(deterministic_bytes(sent, n))
+                sent += n
+                if name == "trickle":
+                    self.wfile.flush()
+                    time.sleep(0.5)
+        elif name == "status" and argument.isdigit() and 100 <= int(argument) <= 599:
+            self.simple(int(argument), ("<html><body>status %s</body></html>" % argument).encode("ascii"))
+        elif name == "silent" and argument.isdigit():
+            time.sleep(min(int(argument), MAX_SILENCE_SECONDS))
+            self.close_connection = True
+        elif name == "last-drives":
+            with self.server.lock:
+                drives = list(self.server.last_drives)
+            text = b"".join(revision + b";" + model + b"\n" for revision, model in drives)
+            self.simple(200, text, "text/plain")
+        else:
+            self.simple(404, b"<html><body>Not Found</body></html>")
+
+
+class UpdateServer(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def __init__(self, port, manifest_path, root, quiet=False):
+        super().__init__(("127.0.0.1", port), Handler)
+        self.manifest_path = manifest_path
+        self.root = root
+        self.quiet = quiet
+        self.lock = threading.Lock()
+        self.last_drives = []
+
+
+def main(argv=None):
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--port", type=int, default=8080, help="TCP port on 127.0.0.1 (0: any free port)")
+    parser.add_argument("--manifest", default=os.path.join(here, "demo-manifest.json"))
+    parser.add_argument("--root", default=os.path.join(here, "demo-files"), help="folder of the download files")
+    parser.add_argument("--quiet", action="store_true", help="no request log")
+    parser.add_argument("--decode", metavar="VALUE", help="print the drive list of an encoded value and exit")
+    arguments = parser.parse_args(argv)
+
+    if arguments.decode is not None:
+        for revision, model in decode_drive_list(arguments.decode):
+            sys.stdout.write("%s;%s\n" % (revision.decode("cp1252"), model.decode("cp1252")))
+        return 0
+
+    load_manifest(arguments.manifest)  # fail at start, not at the first request
+    server = UpdateServer(arguments.port, arguments.manifest, arguments.root, arguments.quiet)
+    # The chosen port, for scripts that start the server with --port 0.
+    sys.stdout.write("listening on 127.0.0.1:%d\n" % server.server_address[1])
+    sys.stdout.flush()
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    finally:
+        server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,134 @@
+#!/usr/bin/env python3
+"""Checks of the reference update server: it decodes the drive lists the
+toolbox encodes (the shared cases in tests/data/update), answers from the
+manifest, serves files safely, and its test routes behave as documented."""
+
+import http.client
+import os
+import threading
+import unittest
+
+import reference_update_server as server_module
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+CASES = os.path.join(HERE, "..", "..", "tests", "data", "update", "encoded-drive-lists.txt")
+DEMO_VALUE = "UTVSVDJCMTtWRUxNT1JBIFI3MzAgU1NECk4yUlQxQTA1O1ZFTE1PUkEgTFA1MjAgTlZNZSBTU0QK"
+
+
+def read_cases():
+    cases = []
+    with open(CASES, "r", encoding="ascii") as handle:
+        lines = [line.rstrip("\n") for line in handle if not line.startswith("#")]
+    current = None
+    for line in lines:
+        if line.startswith("encoded="):
+            current = (line[len("encoded="):], [])
+            cases.append(current)
+        elif line and current is not None:
+            revision, _, model = line.partition(";")
+            current[1].append((revision.encode("cp1252"), model.encode("cp1252")))
+    return cases
+
+
+class DecodeTest(unittest.TestCase):
+    def test_decodes_every_shared_case(self):
+        cases = read_cases()
+        self.assertGreaterEqual(len(cases), 4)
+        for encoded, drives in cases:
+            self.assertEqual(server_module.decode_drive_list(encoded), drives, encoded)
+
+    def test_refuses_values_that_are_no_drive_list(self):
+        for value in ("***", "YWJj", "YQ-", "Tm9TZW1pY29sb24K"):  # not base64, no LF, cut, "NoSemicolon\n"
+            with self.assertRaises(server_module.DriveListError, msg=value):
+                server_module.decode_drive_list(value)
+
+
+class ServerTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = server_module.UpdateServer(
+            0, os.path.join(HERE, "demo-manifest.json"), os.path.join(HERE, "demo-files"), quiet=True)
+        cls.port = cls.server.server_address[1]
+        cls.thread = threading.Thread(target=cls.server.serve_forever, daemon=True)
+        cls.thread.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.shutdown()
+        cls.server.server_close()
+        cls.thread.join()
+
+    def get(self, path):
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
+        try:
+            connection.request("GET", path)
+            response = connection.getresponse()
+            return response.status, dict(response.getheaders()), response.read()
+        finally:
+            connection.close()
+
+    def test_answers_the_demo_drives_with_an_application_and_a_q5_offer(self):
+        status, _, body = self.get("/daveruri/daveruri.php?disk=" + DEMO_VALUE)
+        self.assertEqual(status, 200)
+        base = "http://127.0.0.1:%d/files/" % self.port
+        self.assertEqual(
+            body.decode("cp1252"),
+            "[file version]\r\nversion=1.0\r\n\r\n"
+            "[app version]\r\nversion=1.02\r\nurl=" + base + "VelmoraToolbox-1.02-setup.exe\r\n\r\n"
+            "[fw upgrade1]\r\napplicable=Q5RT2A9;Q5RT2B1\r\nurl=" + base + "Q5RT2B3-firmware.zip\r\n"
+            "current=Q5RT2B3\r\n\r\n")
+        status, _, drives = self.get("/test/last-drives")
+        self.assertEqual(drives, b"Q5RT2B1;VELMORA R730 SSD\nN2RT1A05;VELMORA LP520 NVMe SSD\n")
+
+    def test_numbers_the_sections_it_sends_from_one(self):
+        # "QDRT1A01;X\n"
+        status, _, body = self.get("/daveruri/daveruri.php?disk=UURSVDFBMDE7WAo-")
+        self.assertEqual(status, 200)
+        self.assertIn(b"[fw upgrade1]\r\napplicable=QDRT1A01\r\n", body)
+        self.assertNotIn(b"fw upgrade2", body)
+
+    def test_no_drives_get_only_the_application(self):
+        status, _, body = self.get("/daveruri/daveruri.php?disk=")
+        self.assertEqual(status, 200)
+        self.assertIn(b"[app version]", body)
+        self.assertNotIn(b"fw upgrade", body)
+
+    def test_refuses_a_malformed_request_with_an_error_status(self):
+        self.assertEqual(self.get("/daveruri/daveruri.php?disk=***")[0], 400)
+        self.assertEqual(self.get("/daveruri/daveruri.php?other=1")[0], 400)
+
+    def test_serves_files_byte_exact_and_nothing_outside_the_root(self):
+        status, headers, body = self.get("/files/Q5RT2B3-firmware.zip")
+        self.assertEqual(status, 200)
+        with open(os.path.join(HERE, "demo-files", "Q5RT2B3-firmware.zip"), "rb") as handle:
+            self.assertEqual(body, handle.read())
+        self.assertEqual(headers["Content-Length"], str(len(body)))
+        for path in ("/files/..%2Fdemo-manifest.json", "/files/%2E%2E", "/files/", "/files/missing.bin",
+                     "/files/..%5Cdemo-manifest.json"):
+            self.assertEqual(self.get(path)[0], 404, path)
+
+    def test_abuse_routes_behave_as_documented(self):
+        status, headers, body = self.get("/test/redirect-self")
+        self.assertEqual((status, headers["Location"], body), (302, "/test/redirect-self", b"redirect"))
+
+        status, headers, body = self.get("/test/no-length/1000")
+        self.assertEqual(status, 200)
+        self.assertNotIn("Content-Length", headers)
+        self.assertEqual(body, server_module.deterministic_bytes(0, 1000))
+
+        status, headers, body = self.get("/test/bytes/200000")
+        self.assertEqual(headers["Content-Length"], "200000")
+        self.assertEqual(body, server_module.deterministic_bytes(0, 200000))
+        self.assertEqual(body[:3], bytes([7, 38, 69]))
+
+        self.assertEqual(self.get("/test/status/404")[0], 404)
+        self.assertEqual(self.get("/test/nothing")[0], 404)
+
+    def test_takes_the_path_of_an_absolute_url_from_a_proxy(self):
+        status, _, body = self.get("http://updates.example:8080/daveruri/daveruri.php?disk=")
+        self.assertEqual(status, 200)
+        self.assertIn(b"version=1.0", body)
+
+
+if __name__ == "__main__":
+    unittest.main()
