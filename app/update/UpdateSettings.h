@@ -16,8 +16,8 @@ namespace velmora::update {
 // never HTTP_ProxyAddress), reads all five, and asks the start-up question
 // unless UpdatesDontAsk; its answer is stored only with "Don't ask again".
 // autoCheckUpdates and proxy are the window's fields, set as they are read,
-// so a failure part way leaves what was read so far. Afterwards the window
-// puts the check mark on "Check on start up" when autoCheckUpdates is 1.
+// so a failure part way leaves what was read so far. The check mark on
+// "Check on start up" follows autoCheckUpdates afterwards (RunFirstTick).
 void LoadSettings(SettingsStore& store, StartupQuestion& question, std::uint8_t& autoCheckUpdates,
                   ProxySettings& proxy);
 
