@@ -1,0 +1,21 @@
+# Abuse and audit programs under Wine, each one ctest test in a prefix of its
+# own. The pipe program installs the real service (hence the pipe-name lock
+# and the dependency on it); a setup and a cleanup step end every process of
+# its prefix, also when the program fails.
+velmora_test(pipe_abuse_tests ${PROJECT_SOURCE_DIR}/tests/abuse/pipe velmora_service_win velmora_fakes psapi)
+if(TARGET pipe_abuse_tests AND TARGET SMART_VELMORA_SV)
+  add_dependencies(pipe_abuse_tests SMART_VELMORA_SV)
+  set(abuse_pipe_prefix ${CMAKE_BINARY_DIR}/wineprefix-abuse-pipe)
+  set_tests_properties(pipe_abuse_tests PROPERTIES
+    ENVIRONMENT "VELMORA_WINEPREFIX=${abuse_pipe_prefix}"
+    RESOURCE_LOCK smart_velmora_pipe
+    FIXTURES_REQUIRED abuse_pipe_prefix
+    TIMEOUT 600)
+  foreach(step setup cleanup)
+    add_test(NAME pipe_abuse_prefix_${step}
+      COMMAND sh -c "[ -d \"$0\" ] && WINEPREFIX=\"$0\" wineserver -k; true" ${abuse_pipe_prefix})
+    set_tests_properties(pipe_abuse_prefix_${step} PROPERTIES RESOURCE_LOCK smart_velmora_pipe)
+  endforeach()
+  set_tests_properties(pipe_abuse_prefix_setup PROPERTIES FIXTURES_SETUP abuse_pipe_prefix)
+  set_tests_properties(pipe_abuse_prefix_cleanup PROPERTIES FIXTURES_CLEANUP abuse_pipe_prefix)
+endif()
