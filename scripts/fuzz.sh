@@ -6,6 +6,9 @@
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]   SECONDS per target, default 20; 0 only builds
 #
+# VELMORA_FUZZ_DIR names another folder under build/ for everything (builds,
+# corpora, logs), so a long run and the test command do not share one.
+#
 # The portable sources are compiled once into one archive that every target
 # links; ninja rebuilds only what changed.
 set -uo pipefail
@@ -13,7 +16,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=${1:-20}
 shift || true
-out=$root/build/fuzz
+out=$root/build/${VELMORA_FUZZ_DIR:-fuzz}
 cxx=${VELMORA_FUZZ_CXX:-clang++-14}
 all_targets=(update_reply http_reply drive_set descriptor smart_decode reply_builder)
 if (($#)); then targets=("$@"); else targets=("${all_targets[@]}"); fi
