@@ -1,7 +1,7 @@
 #!/bin/bash
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgmock-dev
+packages=(cmake ninja-build g++ clang clang-14 libclang-rt-14-dev googletest libgmock-dev
           g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
           wine wine64 xvfb imagemagick xdotool nsis tinyproxy python3 curl util-linux)
 missing=()
