@@ -19,3 +19,18 @@ if(TARGET pipe_abuse_tests AND TARGET SMART_VELMORA_SV)
   set_tests_properties(pipe_abuse_prefix_setup PROPERTIES FIXTURES_SETUP abuse_pipe_prefix)
   set_tests_properties(pipe_abuse_prefix_cleanup PROPERTIES FIXTURES_CLEANUP abuse_pipe_prefix)
 endif()
+
+# Hostile HTTP servers against the update client; no service, so no lock.
+# VELMORA_ABUSE_LONG=1 (scripts/robustness.sh) runs the cases at the real
+# 60 s and 30 s limits instead of shortened ones.
+velmora_test(http_abuse_tests ${PROJECT_SOURCE_DIR}/tests/abuse/http velmora_update_win velmora_fakes)
+if(TARGET http_abuse_tests)
+  set(abuse_http_prefix ${CMAKE_BINARY_DIR}/wineprefix-abuse-http)
+  set_tests_properties(http_abuse_tests PROPERTIES
+    ENVIRONMENT "VELMORA_WINEPREFIX=${abuse_http_prefix}"
+    FIXTURES_REQUIRED abuse_http_prefix
+    TIMEOUT 300)
+  add_test(NAME http_abuse_prefix_cleanup
+    COMMAND sh -c "[ -d \"$0\" ] && WINEPREFIX=\"$0\" wineserver -k; true" ${abuse_http_prefix})
+  set_tests_properties(http_abuse_prefix_cleanup PROPERTIES FIXTURES_CLEANUP abuse_http_prefix)
+endif()

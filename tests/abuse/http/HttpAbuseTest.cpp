@@ -1,0 +1,448 @@
+// Hostile servers against the real update client: HttpClient over Winsock
+// and the message-pumping wait, through the update exchange the toolbox
+// runs, against a loopback server thread in this program. Each case must end
+// within the client's limits, with success or with the user's message, while
+// a hidden window's timer and posted messages keep being handled.
+//
+// The cases that last as long as the real limits (a one-byte-per-second
+// trickle against the 60 s limit, a silent server against the 30 s idle
+// limit) run when VELMORA_ABUSE_LONG is 1; otherwise the same cases run with
+// shorter limits set on the client.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "app/DriveTable.h"
+#include "app/update/HttpClient.h"
+#include "app/update/HttpUpdateTransport.h"
+#include "app/update/UpdateError.h"
+#include "app/update/UpdateExchange.h"
+#include "app/update/UpdateTexts.h"
+#include "app/update/win/MessagePump.h"
+#include "app/update/win/WinsockSocket.h"
+#include "tests/abuse/http/PumpWitness.h"
+#include "tests/app/update/win/http/LoopbackServer.h"
+
+namespace velmora::testing {
+namespace {
+
+constexpr char kReplyText[] = "[file version]\r\nversion=1.0\r\n";
+// Generous margin over a limit: the call must end by then.
+constexpr double kMarginMs = 5000.0;
+// No handled message for this long means the wait stopped pumping.
+constexpr double kPumpGapBoundMs = 2000.0;
+// Short limits for the runs in CI.
+constexpr std::uint32_t kShortTotalMs = 5000;
+constexpr std::uint32_t kShortIdleMs = 3000;
+
+bool LongRun() {
+    const char* text = std::getenv("VELMORA_ABUSE_LONG");
+    return text != nullptr && std::string(text) == "1";
+}
+
+double NowMs() {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The update host setting naming the loopback server.
+class LoopbackHost final : public update::UpdateHostSource {
+public:
+    explicit LoopbackHost(std::uint16_t port) : text_("127.0.0.1:" + std::to_string(port)) {}
+    [[nodiscard]] update::UpdateHostSetting ReadUpdateHost() override {
+        return {update::UpdateHostSetting::State::Text, text_};
+    }
+
+private:
+    std::string text_;
+};
+
+// Keeps the client's own failure text and kind on their way to the user
+// message, so the figures can say why a case ended.
+class RecordingTransport final : public update::UpdateTransport {
+public:
+    explicit RecordingTransport(update::HttpUpdateTransport& inner) : inner_(inner) {}
+    void SetProxy(const std::string& host, std::int32_t port) override { inner_.SetProxy(host, port); }
+    [[nodiscard]] std::string Fetch(const std::string& url) override {
+        try {
+            return inner_.Fetch(url);
+        } catch (const HttpError& error) {
+            Kind = error.Kind();
+            Text = error.what();
+            throw;
+        }
+    }
+    void Download(const std::string& url, const std::string& path, const update::DownloadProgress& progress) override {
+        try {
+            inner_.Download(url, path, progress);
+        } catch (const HttpError& error) {
+            Kind = error.Kind();
+            Text = error.what();
+            throw;
+        }
+    }
+    void Abort() noexcept override { inner_.Abort(); }
+
+    std::optional<HttpFailure> Kind;
+    std::string Text;
+
+private:
+    update::HttpUpdateTransport& inner_;
+};
+
+// --- Server behaviours -------------------------------------------------------
+
+// Sends data again and again until the client goes away or the test ends.
+void SendForever(SOCKET client, const std::string& chunk, const std::atomic<bool>& stop) {
+    while (!stop && LoopbackServer::SendAll(client, chunk)) {
+    }
+}
+
+// One byte per second, from text and then endlessly more body bytes.
+void TrickleForever(SOCKET client, const std::string& text, const std::atomic<bool>& stop) {
+    for (std::size_t i = 0; !stop; ++i) {
+        const char byte = i < text.size() ? text[i] : 'x';
+        if (!LoopbackServer::SendAll(client, std::string(1, byte))) return;
+        for (int slice = 0; slice < 10 && !stop; ++slice) ::Sleep(100);
+    }
+}
+
+// Says nothing and waits until the client hangs up or the test ends.
+void StaySilent(SOCKET client, const std::atomic<bool>& stop) {
+    char buffer[256];
+    while (!stop) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(client, &readable);
+        timeval wait{0, 100000};
+        const int ready = ::select(0, &readable, nullptr, nullptr, &wait);
+        if (ready < 0) return;
+        if (ready > 0 && ::recv(client, buffer, sizeof buffer, 0) <= 0) return;
+    }
+}
+
+// --- One case ------------------------------------------------------------------
+
+struct Outcome {
+    bool Succeeded = false;
+    std::string Body;
+    std::string UserMessage;              // what the user is shown on failure
+    std::optional<HttpFailure> Kind;      // the client's own reason
+    std::string ClientText;
+    double Ms = 0;
+    PumpFigures Pump;
+};
+
+const char* KindName(std::optional<HttpFailure> kind) {
+    if (!kind) return "-";
+    switch (*kind) {
+    case HttpFailure::BadUrl: return "BadUrl";
+    case HttpFailure::BadProxy: return "BadProxy";
+    case HttpFailure::Busy: return "Busy";
+    case HttpFailure::Connect: return "Connect";
+    case HttpFailure::Network: return "Network";
+    case HttpFailure::Timeout: return "Timeout";
+    case HttpFailure::TooLarge: return "TooLarge";
+    case HttpFailure::BadReply: return "BadReply";
+    case HttpFailure::File: return "File";
+    case HttpFailure::ErrorStatus: return "ErrorStatus";
+    case HttpFailure::Aborted: return "Aborted";
+    }
+    return "?";
+}
+
+void Print(const char* name, const Outcome& outcome) {
+    std::printf("%-38s %8.0f ms  %-8s %-11s pump: %4u timer, %5u posted, longest gap %4.0f ms  | %s\n", name,
+                outcome.Ms, outcome.Succeeded ? "success" : "failed", KindName(outcome.Kind), outcome.Pump.TimerTicks,
+                outcome.Pump.PostedHandled, outcome.Pump.LongestGapMs,
+                outcome.Succeeded ? ("body " + std::to_string(outcome.Body.size()) + " bytes").c_str()
+                                  : outcome.ClientText.c_str());
+}
+
+class HttpAbuse : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(winsock.Ok()) << winsock.Error();
+        ASSERT_TRUE(witness.Ok());
+    }
+    void TearDown() override {
+        witness.OnPosted = nullptr;
+        stop = true;
+    }
+
+    // The update exchange as the toolbox runs it, against the server.
+    Outcome CheckForUpdates(const LoopbackServer& server) {
+        LoopbackHost host(server.Port());
+        RecordingTransport recording(transport);
+        DriveTable drives;
+        Outcome outcome;
+        witness.Begin();
+        const double start = NowMs();
+        try {
+            outcome.Body = update::FetchUpdateReply(recording, host, update::ProxySettings{}, drives);
+            outcome.Succeeded = true;
+        } catch (const update::UpdateError& error) {
+            outcome.UserMessage = error.what();
+        }
+        outcome.Ms = NowMs() - start;
+        outcome.Pump = witness.End();
+        outcome.Kind = recording.Kind;
+        outcome.ClientText = recording.Text;
+        stop = true;
+        return outcome;
+    }
+
+    // The same client called directly, for limits the exchange fixes.
+    Outcome DirectGet(const LoopbackServer& server, std::uint32_t totalMs) {
+        HttpClient& client = transport.Client();
+        client.InputFileMode = false;
+        client.TotalTimeoutMs = totalMs;
+        Outcome outcome;
+        witness.Begin();
+        const double start = NowMs();
+        try {
+            client.Get(server.Url("/daveruri/daveruri.php?disk="));
+            outcome.Succeeded = true;
+            outcome.Body = client.Body;
+        } catch (const HttpError& error) {
+            outcome.Kind = error.Kind();
+            outcome.ClientText = error.what();
+        }
+        outcome.Ms = NowMs() - start;
+        outcome.Pump = witness.End();
+        stop = true;
+        return outcome;
+    }
+
+    // Failure as the user sees it, within the limit plus a margin, with the
+    // window's messages handled throughout.
+    static void ExpectUserMessageWithin(const Outcome& outcome, double limitMs) {
+        EXPECT_FALSE(outcome.Succeeded);
+        EXPECT_EQ(outcome.UserMessage, update::message::NotAvailable);
+        EXPECT_LT(outcome.Ms, limitMs + kMarginMs);
+        ExpectPumped(outcome);
+    }
+
+    static void ExpectPumped(const Outcome& outcome) {
+        EXPECT_LT(outcome.Pump.LongestGapMs, kPumpGapBoundMs) << "window messages stopped during the wait";
+        if (outcome.Ms > 500) {
+            EXPECT_GT(outcome.Pump.TimerTicks, 0u);
+            EXPECT_GT(outcome.Pump.PostedHandled, 0u);
+        }
+    }
+
+    std::atomic<bool> stop{false};
+    win::WinsockScope winsock;
+    win::WinsockSocketSystem sockets;
+    win::MessagePumpClock clock;
+    StdioFileSinkFactory files;
+    update::HttpUpdateTransport transport{sockets, clock, files};
+    PumpWitness witness;
+};
+
+TEST_F(HttpAbuse, EndlessBodyEndsAtTheInMemoryCapWithTheUserMessage) {
+    LoopbackServer server([&](SOCKET s, const std::string&) {
+        if (!LoopbackServer::SendAll(s, "HTTP/1.0 200 OK\r\n\r\n")) return;
+        SendForever(s, std::string(65536, 'x'), stop);
+    });
+    const Outcome outcome = CheckForUpdates(server);
+    Print("endless body", outcome);
+    ExpectUserMessageWithin(outcome, update::kUpdateReplyTotalTimeoutMs);
+    EXPECT_EQ(outcome.Kind, HttpFailure::TooLarge);
+}
+
+TEST_F(HttpAbuse, EndlessBodyAfterAContentLengthIsReadOnlyToThatLength) {
+    LoopbackServer server([&](SOCKET s, const std::string&) {
+        if (!LoopbackServer::SendAll(s, "HTTP/1.0 200 OK\r\nContent-Length: 29\r\n\r\n" + std::string(kReplyText))) {
+            return;
+        }
+        SendForever(s, std::string(65536, 'x'), stop);
+    });
+    const Outcome outcome = CheckForUpdates(server);
+    Print("endless body after Content-Length", outcome);
+    ASSERT_TRUE(outcome.Succeeded) << outcome.ClientText;
+    EXPECT_EQ(outcome.Body, kReplyText);
+    ExpectPumped(outcome);
+}
+
+TEST_F(HttpAbuse, EndlessDownloadWithoutLengthIsEndedByTheWindowsCancel) {
+    LoopbackServer server([&](SOCKET s, const std::string&) {
+        if (!LoopbackServer::SendAll(s, "HTTP/1.0 200 OK\r\n\r\n")) return;
+        SendForever(s, std::string(65536, 'x'), stop);
+    });
+    char folder[MAX_PATH];
+    const DWORD length = ::GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder, length) + "velmora-abuse-" + std::to_string(::GetCurrentProcessId());
+    constexpr std::int64_t kCancelAfter = 8 * 1024 * 1024;
+    // Only if no message got through: the test ends the download itself.
+    constexpr std::int64_t kSafetyStop = 512 * 1024 * 1024;
+    std::int64_t received = 0;
+    bool safetyStopped = false;
+    // A posted message handled during the wait cancels, as a window's
+    // Cancel button or closing would.
+    witness.OnPosted = [&] {
+        if (received >= kCancelAfter) transport.Abort();
+    };
+    RecordingTransport recording(transport);
+    witness.Begin();
+    const double start = NowMs();
+    bool ended = false;
+    try {
+        recording.Download(server.Url("/endless.bin"), path, [&](std::int64_t got, std::int64_t) {
+            received = got;
+            if (got >= kSafetyStop) {
+                safetyStopped = true;
+                transport.Abort();
+            }
+        });
+    } catch (const HttpError&) {
+        ended = true;
+    }
+    Outcome outcome;
+    outcome.Ms = NowMs() - start;
+    outcome.Pump = witness.End();
+    outcome.Kind = recording.Kind;
+    outcome.ClientText = recording.Text;
+    stop = true;
+    ::DeleteFileA(path.c_str());
+    Print("endless download, cancelled", outcome);
+    std::printf("  cancelled after %lld bytes\n", static_cast<long long>(received));
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(safetyStopped) << "no window message was handled during the download";
+    EXPECT_EQ(outcome.Kind, HttpFailure::Aborted);
+    EXPECT_GE(received, kCancelAfter);
+    ExpectPumped(outcome);
+}
+
+TEST_F(HttpAbuse, OneBytePerSecondEndsAtTheOverallLimit) {
+    LoopbackServer server([&](SOCKET s, const std::string&) {
+        TrickleForever(s, "HTTP/1.0 200 OK\r\n\r\n" + std::string(kReplyText), stop);
+    });
+    if (LongRun()) {
+        const Outcome outcome = CheckForUpdates(server);
+        Print("one byte per second (60 s limit)", outcome);
+        ExpectUserMessageWithin(outcome, update::kUpdateReplyTotalTimeoutMs);
+        EXPECT_EQ(outcome.Kind, HttpFailure::Timeout);
+    } else {
+        const Outcome outcome = DirectGet(server, kShortTotalMs);
+        Print("one byte per second (5 s limit)", outcome);
+        EXPECT_FALSE(outcome.Succeeded);
+        EXPECT_EQ(outcome.Kind, HttpFailure::Timeout);
+        EXPECT_LT(outcome.Ms, kShortTotalMs + kMarginMs);
+        ExpectPumped(outcome);
+    }
+}
+
+TEST_F(HttpAbuse, SilentServerEndsAtTheIdleLimit) {
+    LoopbackServer server([&](SOCKET s, const std::string&) { StaySilent(s, stop); });
+    const std::uint32_t idle = LongRun() ? kDefaultIdleTimeoutMs : kShortIdleMs;
+    transport.Client().IdleTimeoutMs = idle;
+    const Outcome outcome = CheckForUpdates(server);
+    Print(LongRun() ? "silent server (30 s idle limit)" : "silent server (3 s idle limit)", outcome);
+    ExpectUserMessageWithin(outcome, idle);
+    EXPECT_EQ(outcome.Kind, HttpFailure::Timeout);
+}
+
+TEST_F(HttpAbuse, HeaderLineOf100KiBFailsAtTheLineCap) {
+    LoopbackServer server([&](SOCKET s, const std::string&) {
+        static_cast<void>(LoopbackServer::SendAll(
+            s, "HTTP/1.0 200 OK\r\nX-Long: " + std::string(100 * 1024, 'a') + "\r\n\r\n" + kReplyText));
+    });
+    const Outcome outcome = CheckForUpdates(server);
+    Print("100 KiB header line", outcome);
+    ExpectUserMessageWithin(outcome, update::kUpdateReplyTotalTimeoutMs);
+    EXPECT_EQ(outcome.Kind, HttpFailure::TooLarge);
+}
+
+TEST_F(HttpAbuse, TenThousandHeaderLinesFailAtTheHeaderCapOrPassWithinIt) {
+    std::string lines;
+    for (int i = 0; i < 10000; ++i) lines += "X-Filler-" + std::to_string(i) + ": some value\r\n";
+    LoopbackServer big([&](SOCKET s, const std::string&) {
+        static_cast<void>(LoopbackServer::SendAll(s, "HTTP/1.0 200 OK\r\n" + lines + "\r\n" + kReplyText));
+    });
+    const Outcome tooMany = CheckForUpdates(big);
+    Print("10,000 header lines (270 KB)", tooMany);
+    ExpectUserMessageWithin(tooMany, update::kUpdateReplyTotalTimeoutMs);
+    EXPECT_EQ(tooMany.Kind, HttpFailure::TooLarge);
+
+    // 10,000 lines that together stay under the cap are a valid reply.
+    std::string shortLines;
+    for (int i = 0; i < 10000; ++i) shortLines += "X:\r\n";
+    stop = false;
+    LoopbackServer small([&](SOCKET s, const std::string&) {
+        static_cast<void>(LoopbackServer::SendAll(s, "HTTP/1.0 200 OK\r\n" + shortLines + "\r\n" + kReplyText));
+    });
+    const Outcome within = CheckForUpdates(small);
+    Print("10,000 header lines (40 KB)", within);
+    ASSERT_TRUE(within.Succeeded) << within.ClientText;
+    EXPECT_EQ(within.Body, kReplyText);
+    ExpectPumped(within);
+}
+
+TEST_F(HttpAbuse, MalformedContentLengthCountsAsAbsentAndTwoDifferentValuesFail) {
+    struct Case {
+        const char* Header;
+        bool Succeeds;
+        std::size_t BodyBytes;  // when it succeeds
+    };
+    const std::string whole(kReplyText);
+    const Case cases[] = {
+        {"Content-Length: -1\r\n", true, whole.size()},
+        {"Content-Length: +5\r\n", true, whole.size()},
+        {"Content-Length: 0x10\r\n", true, whole.size()},
+        {"Content-Length: 100000000000000000000\r\n", true, whole.size()},
+        {"Content-Length: 9223372036854775808\r\n", true, whole.size()},
+        {"Content-Length: 5\r\nContent-Length: 7\r\n", false, 0},
+        {"Content-Length: 5\r\nContent-Length: 5\r\n", true, 5},
+        {"Content-Length: -1\r\nContent-Length: 5\r\n", true, 5},
+    };
+    for (const Case& c : cases) {
+        stop = false;
+        LoopbackServer server([&](SOCKET s, const std::string&) {
+            static_cast<void>(LoopbackServer::SendAll(s, std::string("HTTP/1.0 200 OK\r\n") + c.Header + "\r\n" + whole));
+        });
+        const Outcome outcome = CheckForUpdates(server);
+        std::string name = c.Header;
+        for (auto at = name.find("\r\n"); at != std::string::npos; at = name.find("\r\n")) name.replace(at, 2, " ");
+        Print(name.c_str(), outcome);
+        ExpectPumped(outcome);
+        if (c.Succeeds) {
+            ASSERT_TRUE(outcome.Succeeded) << c.Header << outcome.ClientText;
+            EXPECT_EQ(outcome.Body, whole.substr(0, c.BodyBytes)) << c.Header;
+        } else {
+            ExpectUserMessageWithin(outcome, update::kUpdateReplyTotalTimeoutMs);
+            EXPECT_EQ(outcome.Kind, HttpFailure::BadReply);
+        }
+    }
+}
+
+TEST_F(HttpAbuse, RedirectToItselfIsTakenAsTheFinalReplyAndNotFollowed) {
+    LoopbackServer* self = nullptr;
+    LoopbackServer server([&](SOCKET s, const std::string& request) {
+        const std::size_t begin = request.find(' ') + 1;
+        const std::string path = request.substr(begin, request.find(' ', begin) - begin);
+        static_cast<void>(LoopbackServer::SendAll(
+            s, "HTTP/1.0 302 Found\r\nLocation: " + self->Url(path) + "\r\nContent-Length: 5\r\n\r\nmoved"));
+    });
+    self = &server;
+    const Outcome outcome = CheckForUpdates(server);
+    Print("redirect to itself", outcome);
+    ASSERT_TRUE(outcome.Succeeded) << outcome.ClientText;
+    EXPECT_EQ(outcome.Body, "moved");
+    EXPECT_EQ(server.Requests().size(), 1u);
+    ExpectPumped(outcome);
+}
+
+}  // namespace
+}  // namespace velmora::testing
