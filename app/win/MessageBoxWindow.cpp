@@ -69,9 +69,6 @@ private:
         for (HWND control : {text, button}) SetControlFont(control, font_);
         ::SendMessageA(Handle(), DM_SETDEFID, static_cast<WPARAM>(buttonId), 0);
         ::SetFocus(button);
-        ::MessageBeep(kind_ == MessageKind::Error ? MB_ICONHAND
-                                                 : kind_ == MessageKind::Warning ? MB_ICONEXCLAMATION
-                                                                                 : MB_ICONASTERISK);
     }
 
     bool OnCommand(int id, int notifyCode) override {

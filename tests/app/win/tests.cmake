@@ -1,9 +1,28 @@
-# The toolbox's Windows code under Wine. The pipe client tests create the
-# service's pipe name, so they run in a prefix of their own and hold the
-# pipe-name lock.
+# The toolbox's windows under Wine. app_win_tests: the parts that need no
+# display. app_gui_tests: the message box and gauge in this process, and the
+# real SMART_VELMORA.exe with the real service on the example drive set; it
+# runs on an Xvfb display of its own, in a prefix of its own, holding the
+# pipe-name lock since it installs the service.
 velmora_test(app_win_tests ${PROJECT_SOURCE_DIR}/tests/app/win velmora_app_win velmora_fakes)
 if(TARGET app_win_tests)
-  set_tests_properties(app_win_tests PROPERTIES
-    RESOURCE_LOCK velmora_pipe_name
-    ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-app-win")
+  target_compile_definitions(app_win_tests PRIVATE VELMORA_PICTURES="${PROJECT_SOURCE_DIR}/app/win/res")
+endif()
+
+if(TARGET SMART_VELMORA AND TARGET SMART_VELMORA_SV)
+  file(GLOB gui_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/app/win/gui/*.cpp)
+  add_executable(app_gui_tests ${gui_sources})
+  target_link_libraries(app_gui_tests PRIVATE velmora_app_win velmora_service_win velmora_fakes
+    GTest::gmock GTest::gtest_main)
+  target_include_directories(app_gui_tests PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(app_gui_tests PRIVATE VELMORA_EXAMPLES="${PROJECT_SOURCE_DIR}/examples")
+  velmora_warnings(app_gui_tests)
+  add_dependencies(app_gui_tests SMART_VELMORA SMART_VELMORA_SV)
+
+  add_test(NAME app_gui_tests
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/app/win/run-gui-test.sh
+      ${PROJECT_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:app_gui_tests>)
+  set_tests_properties(app_gui_tests PROPERTIES
+    ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-app"
+    RESOURCE_LOCK smart_velmora_pipe
+    TIMEOUT 900)
 endif()
