@@ -22,6 +22,9 @@ if [ -f scripts/fuzz.sh ]; then
 fi
 run_step windows-build bash -c 'cmake --preset windows >/dev/null && cmake --build --preset windows'
 run_step windows-tests ctest --preset windows
+if [ "${status[windows-build]}" = passed ]; then
+  run_step screenshot bash scripts/screenshot.sh build/windows build/windows/main-window.png
+fi
 # Nothing of the Wine prefixes may outlive the run.
 for prefix in "$root"/build/windows/wineprefix*; do
   [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null
@@ -29,7 +32,7 @@ done
 
 passed=0; failed=0
 echo "=== summary"
-for step in native-build native-tests clang-check fuzz windows-build windows-tests; do
+for step in native-build native-tests clang-check fuzz windows-build windows-tests screenshot; do
   [ -n "${status[$step]:-}" ] || continue
   echo "$step: ${status[$step]}"
   if [ "${status[$step]}" = passed ]; then passed=$((passed+1)); else failed=$((failed+1)); fi
