@@ -13,7 +13,7 @@ namespace {
 constexpr UINT kShownMessage = WM_APP + 1;
 
 // DLGTEMPLATE with no controls, followed by empty menu, class and title
-// arrays; the caption is set in pixels-time through SetWindowTextA.
+// arrays; the caption is set once the window exists.
 std::vector<WORD> EmptyTemplate(const ModalFrame& frame) {
     DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     if (frame.MinimizeBox) style |= WS_MINIMIZEBOX;
