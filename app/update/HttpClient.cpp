@@ -12,6 +12,11 @@ namespace {
 
 constexpr char kCrLf[] = "\r\n";
 
+// While data keeps arriving the client never has to wait for it; it still
+// idles this often, so windows repaint and a cancel or a closing window gets
+// through on a fast connection too.
+constexpr std::uint64_t kPumpWhileReceivingMs = 100;
+
 std::string BuildRequest(const ParsedUrl& url, bool viaProxy) {
     std::string request = "GET ";
     request += viaProxy ? url.Url : url.Path;
@@ -127,6 +132,7 @@ private:
             case SocketStatus::Ok:
                 since = client_.clock_.NowMs();
                 Take(std::span<const std::uint8_t>(client_.buffer_.data(), std::min(result.Bytes, want)));
+                if (since - lastPause_ >= kPumpWhileReceivingMs) WaitStep(since, 0, {});
                 break;
             case SocketStatus::WouldBlock:
                 WaitStep(since, IdleLimit(), "No data from the server in time");
@@ -255,6 +261,7 @@ private:
         if (limitMs != 0 && now - since >= limitMs) Fail(HttpFailure::Timeout, timeoutText);
         const bool goOn = client_.clock_.Pause();
         if (!*alive_) Fail(HttpFailure::Aborted, "The client was destroyed");
+        lastPause_ = client_.clock_.NowMs();
         if (!goOn) Fail(HttpFailure::Aborted, "The application is closing");
         CheckAborted();
     }
@@ -267,6 +274,7 @@ private:
     HttpClient& client_;
     std::shared_ptr<bool> alive_;
     std::uint64_t start_;
+    std::uint64_t lastPause_ = start_;
     std::unique_ptr<Socket> socket_;
     std::unique_ptr<FileSink> file_;
     HttpReplyHeader reader_;

@@ -2,7 +2,8 @@
 // A small HTTP/1.0 client for the update checker: one GET per call, direct or
 // through an HTTP proxy, on the user-interface thread. While it waits it
 // idles through WaitClock::Pause (which processes window messages on
-// Windows), so handlers may run, and may call Abort, during a call.
+// Windows), so handlers may run, and may call Abort, during a call; while
+// data keeps arriving without a wait it still idles every 100 ms or so.
 //
 // Failures: Get throws HttpError; its what() is the client's own short text
 // for logs. It is not meant for the user: the update checker shows its own

@@ -17,7 +17,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "app/DriveTable.h"
@@ -286,7 +288,7 @@ TEST_F(HttpAbuse, EndlessDownloadWithoutLengthIsEndedByTheWindowsCancel) {
     const std::string path = std::string(folder, length) + "velmora-abuse-" + std::to_string(::GetCurrentProcessId());
     constexpr std::int64_t kCancelAfter = 8 * 1024 * 1024;
     // Only if no message got through: the test ends the download itself.
-    constexpr std::int64_t kSafetyStop = 512 * 1024 * 1024;
+    constexpr std::int64_t kSafetyStop = 128 * 1024 * 1024;
     std::int64_t received = 0;
     bool safetyStopped = false;
     // A posted message handled during the wait cancels, as a window's
@@ -323,6 +325,85 @@ TEST_F(HttpAbuse, EndlessDownloadWithoutLengthIsEndedByTheWindowsCancel) {
     EXPECT_EQ(outcome.Kind, HttpFailure::Aborted);
     EXPECT_GE(received, kCancelAfter);
     ExpectPumped(outcome);
+}
+
+// A connection whose data never runs dry, so the client never has to wait
+// for it: faster than any network, and the same on every run.
+class NeverDrySocketSystem final : public SocketSystem {
+public:
+    [[nodiscard]] std::unique_ptr<Socket> Connect(const std::string&, std::uint16_t, std::string&) override {
+        return std::make_unique<NeverDrySocket>();
+    }
+
+private:
+    class NeverDrySocket final : public Socket {
+    public:
+        [[nodiscard]] SocketResult PollConnect() override { return {SocketStatus::Ok, 0, 0}; }
+        [[nodiscard]] SocketResult Send(std::span<const std::uint8_t> bytes) override {
+            return {SocketStatus::Ok, bytes.size(), 0};
+        }
+        [[nodiscard]] SocketResult Receive(std::span<std::uint8_t> bytes) override {
+            std::size_t n = 0;
+            for (; n < bytes.size() && header_ < sizeof kHeader - 1; ++n) bytes[n] = kHeader[header_++];
+            for (; n < bytes.size(); ++n) bytes[n] = 'x';
+            return {SocketStatus::Ok, n, 0};
+        }
+
+    private:
+        static constexpr char kHeader[] = "HTTP/1.0 200 OK\r\n\r\n";
+        std::size_t header_ = 0;
+    };
+};
+
+// Keeps nothing: the download's speed is then the client's own.
+class DiscardingFiles final : public FileSinkFactory {
+public:
+    [[nodiscard]] std::unique_ptr<FileSink> Create(const std::string&) override {
+        return std::make_unique<Discard>();
+    }
+
+private:
+    class Discard final : public FileSink {
+    public:
+        [[nodiscard]] bool Write(std::span<const std::uint8_t>) override { return true; }
+        [[nodiscard]] bool Close() override { return true; }
+    };
+};
+
+TEST_F(HttpAbuse, DownloadWhoseDataNeverRunsDryStillHandlesWindowMessagesAndTheirCancel) {
+    NeverDrySocketSystem neverDry;
+    DiscardingFiles discard;
+    HttpClient client(neverDry, clock, discard);
+    client.InputFileMode = true;
+    client.Body = "endless.bin";
+    // Only if no message got through: the test ends the download itself.
+    constexpr double kSafetyStopMs = 5000;
+    bool safetyStopped = false;
+    const double start = NowMs();
+    client.OnPacketRecvd = [&] {
+        if (NowMs() - start > kSafetyStopMs) {
+            safetyStopped = true;
+            client.Abort();
+        }
+    };
+    witness.OnPosted = [&] { client.Abort(); };
+    witness.Begin();
+    std::optional<HttpFailure> kind;
+    try {
+        client.Get("http://127.0.0.1/endless.bin");
+    } catch (const HttpError& error) {
+        kind = error.Kind();
+    }
+    Outcome outcome;
+    outcome.Ms = NowMs() - start;
+    outcome.Pump = witness.End();
+    outcome.Kind = kind;
+    outcome.ClientText = "received " + std::to_string(client.BytesReceived) + " bytes";
+    Print("download that never runs dry", outcome);
+    EXPECT_EQ(kind, HttpFailure::Aborted);
+    EXPECT_FALSE(safetyStopped) << "no window message was handled while data kept coming";
+    EXPECT_GT(outcome.Pump.PostedHandled, 0u);
+    EXPECT_LT(outcome.Pump.LongestGapMs, kPumpGapBoundMs);
 }
 
 TEST_F(HttpAbuse, OneBytePerSecondEndsAtTheOverallLimit) {

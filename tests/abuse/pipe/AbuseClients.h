@@ -74,9 +74,10 @@ struct RandomRequestResult {
 // both. Otherwise a request shorter than a record is closed as soon as it
 // is written (nothing will come back), and a longer one waits for the whole
 // reply, since the service answers the first 520 bytes.
-inline RandomRequestResult SendHostileRequest(std::span<const std::uint8_t> request, bool closeAtOnce) {
+inline RandomRequestResult SendHostileRequest(std::span<const std::uint8_t> request, bool closeAtOnce,
+                                              DWORD openTimeoutMs = kOpenTimeoutMs) {
     RandomRequestResult result;
-    win::FileHandle pipe = OpenPipeOverlapped();
+    win::FileHandle pipe = OpenPipeOverlapped(openTimeoutMs);
     if (!pipe) return result;
     result.Connected = true;
     result.ReplyExpected = !closeAtOnce && request.size() >= PIPE_REQUEST_SIZE;
@@ -124,8 +125,9 @@ inline RandomRequestResult SendHostileRequest(std::span<const std::uint8_t> requ
 // rest. Returns how long the service took to drop it (its read ends), or a
 // negative value when it was not dropped within kClientWaitMs. connected,
 // when given, is set once the part is on its way.
-inline double StallAfterSending(std::span<const std::uint8_t> part, HANDLE connected = nullptr) {
-    win::FileHandle pipe = OpenPipeOverlapped();
+inline double StallAfterSending(std::span<const std::uint8_t> part, HANDLE connected = nullptr,
+                                DWORD openTimeoutMs = kOpenTimeoutMs) {
+    win::FileHandle pipe = OpenPipeOverlapped(openTimeoutMs);
     if (!pipe) return -1.0;
     win::KernelHandle writeEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     win::KernelHandle readEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr));

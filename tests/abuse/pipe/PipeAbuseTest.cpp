@@ -378,5 +378,52 @@ TEST_F(PipeAbuse, AfterAllOfItTheSameProcessServesWithoutGrowingHandlesOrMemory)
     }
 }
 
+// After the figures: a stop while clients stall and race. The service comes
+// back afterwards for whatever runs next.
+TEST_F(PipeAbuse, StopWhileClientsStallAndRaceCompletesWithinAFewSeconds) {
+    constexpr DWORD kOpenWhileStoppingMs = 2000;
+    std::atomic<bool> quit{false};
+    std::vector<std::thread> clients;
+    const RequestBytes request = PipeRequest{0, kInterfaceSata, "SCSI\\DISK"}.Encode();
+    for (int k = 0; k < 2; ++k) {
+        clients.emplace_back([&] {
+            while (!quit) {
+                static_cast<void>(StallAfterSending(std::span<const std::uint8_t>(request.data(), 1), nullptr,
+                                                    kOpenWhileStoppingMs));
+            }
+        });
+        clients.emplace_back([&, k] {
+            std::mt19937 random(Seed() + 77 + static_cast<unsigned>(k));
+            while (!quit) {
+                const std::vector<std::uint8_t> bytes = RandomRequest(random);
+                static_cast<void>(SendHostileRequest(bytes, random() % 8 == 0, kOpenWhileStoppingMs));
+            }
+        });
+    }
+    ::Sleep(1000);  // let them queue up
+
+    win::ServiceHandle service = OpenService(win::kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS);
+    ASSERT_TRUE(service);
+    SERVICE_STATUS status{};
+    const Stopwatch clock;
+    const bool asked = ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status) != FALSE;
+    const bool stopped = asked && WaitForState(service.get(), SERVICE_STOPPED, kServiceStopTimeoutMs);
+    const double took = clock.Ms();
+    quit = true;
+    for (auto& client : clients) client.join();
+    SERVICE_STATUS_PROCESS final{};
+    QueryState(service.get(), &final);
+    std::printf("stop while two clients stall and two race: %.0f ms, exit code %lu\n", took,
+                static_cast<unsigned long>(final.dwWin32ExitCode));
+    EXPECT_TRUE(asked) << ::GetLastError();
+    EXPECT_TRUE(stopped);
+    EXPECT_LT(took, kGoodWaitBoundMs);
+    EXPECT_EQ(final.dwWin32ExitCode, static_cast<DWORD>(NO_ERROR));
+
+    ASSERT_TRUE(StartInstalledService());
+    ASSERT_TRUE(TheService().Process.Open(QueryServiceState().ProcessId));
+    EXPECT_TRUE(TimedGoodExchange().Served);
+}
+
 }  // namespace
 }  // namespace velmora::testing
