@@ -7,7 +7,7 @@
 #include "app/RawReport.h"
 #include "app/SmartRefresh.h"
 #include "cli/CommandLine.h"
-#include "cli/JsonText.h"
+#include "common/JsonText.h"
 #include "common/AnsiText.h"
 
 namespace velmora::cli {
@@ -92,14 +92,19 @@ int StatusExitCode(const DriveTable& table) {
     return anyUnknown ? exit_status::SomeUnknown : exit_status::AllOk;
 }
 
-ConsoleOutput RunStatus(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes, bool json) {
-    ConsoleOutput output;
+std::optional<ConsoleOutput> RefuseUnsupportedOs(WmiSource& wmi) {
     const OsVersionCheck os = CheckOperatingSystem(wmi);
-    if (os.Outcome != OsVersionOutcome::Accepted) {
-        if (os.Outcome == OsVersionOutcome::Unsupported) output.Err = std::string(kUnsupportedOsText) + "\n";
-        output.ExitStatus = exit_status::Failure;
-        return output;
-    }
+    if (os.Outcome == OsVersionOutcome::Accepted) return std::nullopt;
+    ConsoleOutput output;
+    // A failed query was reported already; only a refused version has words of its own.
+    if (os.Outcome == OsVersionOutcome::Unsupported) output.Err = std::string(kUnsupportedOsText) + "\n";
+    output.ExitStatus = exit_status::Failure;
+    return output;
+}
+
+ConsoleOutput RunStatus(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes, bool json) {
+    if (auto refused = RefuseUnsupportedOs(wmi)) return *refused;
+    ConsoleOutput output;
     DriveTable table;
     if (EnumerateDrives(table, wmi, devices, OSVersionPrefix) != 0) {
         output.ExitStatus = exit_status::Failure;

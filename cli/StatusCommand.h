@@ -3,6 +3,7 @@
 // of the maker's drives, as text or JSON, with an exit status scripts and
 // monitoring systems can act on.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct ConsoleOutput {
     std::string Err;  // for standard error
     int ExitStatus = 0;
 };
+
+// The window's start-up check: an empty result when the system is accepted,
+// else what the console says and its exit status.
+[[nodiscard]] std::optional<ConsoleOutput> RefuseUnsupportedOs(WmiSource& wmi);
 
 // Enumerates, refreshes every drive found, and describes them. The OS check
 // comes first, as in the window.

@@ -2,6 +2,7 @@
 
 #include "app/DriveEnumeration.h"
 #include "app/OsVersion.h"
+#include "cli/StatusCommand.h"
 #include "app/update/OfferListing.h"
 #include "app/update/UpdateError.h"
 #include "cli/CommandLine.h"
@@ -10,13 +11,8 @@ namespace velmora::cli {
 
 ConsoleOutput RunUpdates(WmiSource& wmi, DeviceIo& devices, update::UpdateTransport& transport,
                          update::UpdateHostSource& hosts, const update::ProxySettings& proxy, bool json) {
+    if (auto refused = RefuseUnsupportedOs(wmi)) return *refused;
     ConsoleOutput output;
-    const OsVersionCheck os = CheckOperatingSystem(wmi);
-    if (os.Outcome != OsVersionOutcome::Accepted) {
-        if (os.Outcome == OsVersionOutcome::Unsupported) output.Err = std::string(kUnsupportedOsText) + "\n";
-        output.ExitStatus = exit_status::Failure;
-        return output;
-    }
     // The window checks for updates with whatever drives it found, none included.
     DriveTable table;
     (void)EnumerateDrives(table, wmi, devices, OSVersionPrefix);

@@ -1,9 +1,9 @@
 #include "app/update/OfferListing.h"
 
-#include <cstdio>
 #include <new>
 
 #include "common/AnsiText.h"
+#include "common/JsonText.h"
 #include "app/update/UpdateError.h"
 #include "app/update/UpdateExchange.h"
 #include "app/update/UpdateReply.h"
@@ -17,27 +17,7 @@ const char* KindName(std::int32_t kind) {
     return kind == OfferKind::Application ? "application" : kind == OfferKind::Firmware ? "firmware" : "unknown";
 }
 
-void AppendJsonString(std::string& out, const std::string& ansi) {
-    out += '"';
-    for (const char c : AnsiToUtf8(ansi)) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                    out += escaped;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += '"';
-}
+void AppendJsonString(std::string& out, const std::string& ansi) { out += JsonString(AnsiToUtf8(ansi)); }
 
 }  // namespace
 

@@ -65,10 +65,9 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 int RunRaw(const cli::Command& command, WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes) {
-    const OsVersionCheck os = CheckOperatingSystem(wmi);
-    if (os.Outcome != OsVersionOutcome::Accepted) {
-        if (os.Outcome == OsVersionOutcome::Unsupported) WriteAll(stderr, std::string(kUnsupportedOsText) + "\n");
-        return cli::exit_status::Failure;
+    if (auto refused = cli::RefuseUnsupportedOs(wmi)) {
+        WriteAll(stderr, refused->Err);
+        return refused->ExitStatus;
     }
     const RawReport report = CollectRawReport(wmi, devices, pipes, OSVersionPrefix);
     const std::string bytes = RawReportFileBytes(report.Lines);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "cli/CommandLine.h"
-#include "cli/JsonText.h"
 #include "tests/app/SmartReplies.h"
 #include "tests/fakes/FakeDeviceIo.h"
 #include "tests/fakes/FakePipeSystem.h"
@@ -108,12 +107,6 @@ TEST_F(StatusCommandTest, ABadDriveOutranksAnUnknownOne) {
     EXPECT_EQ(output.ExitStatus, exit_status::SomeBad);
     EXPECT_NE(output.Out.find("Drive 2 of 2"), std::string::npos);
     EXPECT_NE(output.Out.find("Status:               BAD"), std::string::npos) << output.Out;
-}
-
-TEST(JsonText, EscapesQuotesBackslashesAndControlCharacters) {
-    EXPECT_EQ(JsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
-    EXPECT_EQ(JsonKnownNumber(-1), "null");
-    EXPECT_EQ(JsonKnownNumber(-23), "-23");
 }
 
 }  // namespace

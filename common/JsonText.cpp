@@ -1,8 +1,8 @@
-#include "cli/JsonText.h"
+#include "common/JsonText.h"
 
 #include <cstdio>
 
-namespace velmora::cli {
+namespace velmora {
 
 std::string JsonString(std::string_view utf8) {
     std::string out = "\"";
@@ -29,4 +29,4 @@ std::string JsonString(std::string_view utf8) {
 
 std::string JsonKnownNumber(std::int32_t value) { return value == -1 ? "null" : std::to_string(value); }
 
-}  // namespace velmora::cli
+}  // namespace velmora

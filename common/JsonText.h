@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmora::cli {
+namespace velmora {
 
 // A JSON string literal of UTF-8 text, with quotes and control characters escaped.
 [[nodiscard]] std::string JsonString(std::string_view utf8);
@@ -14,4 +14,4 @@ namespace velmora::cli {
 [[nodiscard]] std::string JsonKnownNumber(std::int32_t value);
 [[nodiscard]] inline std::string JsonBool(bool value) { return value ? "true" : "false"; }
 
-}  // namespace velmora::cli
+}  // namespace velmora
