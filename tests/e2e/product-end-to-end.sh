@@ -1,0 +1,205 @@
+#!/bin/bash
+# The whole product as a customer gets it, under Wine and Xvfb: the setup
+# program with /S in a fresh prefix, the service running, the console's
+# status on the example drive set, the toolbox window's fields read from
+# another process, the raw report, an update check against the reference
+# update server through the console and through the window's menu, and the
+# uninstaller with /S leaving nothing behind. Prints the figures it measured.
+# Usage: product-end-to-end.sh BIN_DIR PREFIX SOURCE_DIR
+set -uo pipefail
+bin=$1 prefix=$2 source=$3
+caption="VELMORA SSD Toolbox 1.01"
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY
+work=$(mktemp -d)
+xvfb_pid="" server_pid="" toolbox_pid=""
+failures=0
+check() {  # description, command...
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures+1)); fi
+}
+cleanup() {
+  wineserver -k 2>/dev/null
+  [ -n "$toolbox_pid" ] && kill "$toolbox_pid" 2>/dev/null
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+now_ms() { date +%s%3N; }
+wine_q() { wine "$@" 2>/dev/null | tr -d '\r'; }
+probe() { wine "$bin/window_probe.exe" "$@" | tr -d '\r'; }
+cli() { wine "$bin/SMART_VELMORA_CLI.exe" "$@"; }
+reg_present() { wine reg query "$1" >/dev/null 2>&1; }
+# Polls a command until it succeeds or the deadline (seconds) passes.
+wait_for() {  # seconds, command...
+  local deadline=$((SECONDS + $1)); shift
+  while ! "$@"; do
+    ((SECONDS >= deadline)) && return 1
+    sleep 0.2
+  done
+}
+service_state() { wine_q sc query SMART_VELMORA | grep -q "STATE.*$1"; }
+json() {  # file, python expression over d
+  python3 -c "import json,sys; d=json.load(open(sys.argv[1])); sys.exit(0 if ($2) else 1)" "$1"
+}
+
+for need in SMART_VELMORA_Setup.exe SMART_VELMORA.exe SMART_VELMORA_SV.exe SMART_VELMORA_CLI.exe window_probe.exe; do
+  if [ ! -f "$bin/$need" ]; then echo "FAILED: $bin/$need has not been built"; exit 1; fi
+done
+server_script=$source/tools/update-server/reference_update_server.py
+
+# A display of our own: the first number with neither a lock nor a socket
+# whose Xvfb then holds the lock itself (another program may race us).
+start_xvfb() {
+  local n
+  for n in $(seq 60 99); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    if wait_for 10 bash -c "[ -S /tmp/.X11-unix/X$n ] && [ \"\$(tr -d ' ' </tmp/.X$n-lock 2>/dev/null)\" = $xvfb_pid ] || ! kill -0 $xvfb_pid 2>/dev/null" \
+       && kill -0 "$xvfb_pid" 2>/dev/null; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
+  done
+  return 1
+}
+# Every Wine process of the run shares one display: Wine's desktop process
+# takes the display of the first program that starts it.
+if ! start_xvfb; then echo "FAILED: Xvfb did not start"; exit 1; fi
+echo "display $DISPLAY"
+
+# --- A fresh prefix, prepared as an administrator would -------------------
+wineserver -k 2>/dev/null
+rm -rf "$prefix"
+wineboot -i >/dev/null 2>&1
+wineserver -w
+drive_c=$prefix/drive_c
+install_dir="$drive_c/Program Files/VELMORA SSD Toolbox"
+mkdir -p "$drive_c/ProgramData/VELMORA"
+cp "$source/examples/demo-drives.ini" "$drive_c/ProgramData/VELMORA/demo-drives.ini"
+machine_key='HKLM\SOFTWARE\VELMORA\Corvexa'
+user_key='HKCU\SOFTWARE\VELMORA\Corvexa'
+wine reg add "$machine_key" /v SimulatedDrives /t REG_SZ /d 'C:\ProgramData\VELMORA\demo-drives.ini' /f >/dev/null 2>&1
+# No start-up question, no start-up check: the test asks for the check itself.
+wine reg add "$user_key" /v UpdatesDontAsk /t REG_DWORD /d 1 /f >/dev/null 2>&1
+wine reg add "$user_key" /v UpdatesAutoCheck /t REG_DWORD /d 0 /f >/dev/null 2>&1
+
+# --- Install ---------------------------------------------------------------
+start=$(now_ms)
+wine "$bin/SMART_VELMORA_Setup.exe" /S; setup_status=$?
+install_ms=$(( $(now_ms) - start ))
+check "the setup program exits 0" test "$setup_status" -eq 0
+check "the three programs are installed" test -f "$install_dir/SMART_VELMORA.exe" -a -f "$install_dir/SMART_VELMORA_SV.exe" -a -f "$install_dir/SMART_VELMORA_CLI.exe"
+check "the documentation and licence are installed" test -f "$install_dir/docs/user-guide.md" -a -f "$install_dir/LICENSE.txt"
+check "the service is registered and running" wait_for 20 service_state RUNNING
+event_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\SMART VELMORA.exe'
+check "the event source names the message file" bash -c "wine reg query '$event_key' /v EventMessageFile 2>/dev/null | grep -q 'SMART_VELMORA_Messages.dll'"
+check "the event source supports error, warning and information" bash -c "wine reg query '$event_key' /v TypesSupported 2>/dev/null | grep -q '0x7'"
+entry="FILE pipe LINE 38 CODE 2"
+check "the message file shows an entry's text as it is" test "$(probe message 'C:\Program Files\VELMORA SSD Toolbox\SMART_VELMORA_Messages.dll' "$entry")" = "$entry"
+check "the Start menu shortcut exists" test -f "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VELMORA SSD Toolbox.lnk"
+check "Programs and Features lists the toolbox" reg_present 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\SMART_VELMORA'
+
+# --- From service start to the first answered request ----------------------
+wine net stop SMART_VELMORA >/dev/null 2>&1
+check "the service stops" wait_for 20 service_state STOPPED
+first_reply_ms=$(probe firstreply SMART_VELMORA 20000)
+check "the restarted service answers" test -n "$first_reply_ms"
+
+# --- The console on the example set ----------------------------------------
+start=$(now_ms)
+cli status --json >"$work/status.json" 2>"$work/status.err"; status=$?
+status_ms=$(( $(now_ms) - start ))
+check "status exits 0 (every drive OK)" test "$status" -eq 0
+check "status finds the two VELMORA drives, in order" json "$work/status.json" \
+  '[x["model"] for x in d["drives"]] == ["VELMORA R730 SSD", "VELMORA LP520 NVMe SSD"]'
+check "status gives the SATA drive's values" json "$work/status.json" \
+  'd["drives"][0]["interface"] == "SATA" and d["drives"][0]["power_on_hours"] == 1234 and d["drives"][0]["power_cycles"] == 321 and d["drives"][0]["max_erase_count"] == 210 and d["drives"][0]["avg_erase_count"] == 150 and d["drives"][0]["gb_written"] == 4567 and d["drives"][0]["temperature"] == 35 and d["drives"][0]["life_meter"] == 95 and d["drives"][0]["status"] == "OK"'
+check "status gives the NVMe drive's values" json "$work/status.json" \
+  'd["drives"][1]["interface"] == "NVMe" and d["drives"][1]["power_on_hours"] == 2210 and d["drives"][1]["power_cycles"] == 275 and d["drives"][1]["temperature"] == 38 and d["drives"][1]["life_meter"] == 97 and d["drives"][1]["status"] == "OK"'
+check "status writes nothing to standard error" test ! -s "$work/status.err"
+
+# --- The raw report --------------------------------------------------------
+cli raw 'C:\ProgramData\VELMORA\raw.txt' >/dev/null 2>&1; status=$?
+raw=$drive_c/ProgramData/VELMORA/raw.txt
+check "raw FILE exits 0" test "$status" -eq 0
+check "the raw report lists all three disks" bash -c "grep -q 'VELMORA R730 SSD' '$raw' && grep -q 'VELMORA LP520 NVMe SSD' '$raw' && grep -q 'TORVAL HD1000 SATA' '$raw'"
+check "every line of the raw report ends in CR LF" python3 -c '
+import sys
+b=open(sys.argv[1],"rb").read()
+sys.exit(0 if b and b.endswith(b"\r\n") and b.count(b"\n")==b.count(b"\r\n") else 1)' "$raw"
+
+# --- The reference update server on a free loopback port -------------------
+port=""
+if [ -f "$server_script" ]; then
+  # Port 0: the server takes a free port and names it.
+  python3 "$server_script" --port 0 --quiet >"$work/server.log" 2>&1 &
+  server_pid=$!
+  listening() { port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.log" 2>/dev/null); [ -n "$port" ]; }
+  check "the reference update server listens" wait_for 20 listening
+  wine reg add "$machine_key" /v UpdateHost /t REG_SZ /d "127.0.0.1:$port" /f >/dev/null 2>&1
+  cli updates --json >"$work/updates.json" 2>"$work/updates.err"; status=$?
+  check "updates exits 0" test "$status" -eq 0
+  check "updates offers the new toolbox and the SATA drive's firmware" json "$work/updates.json" \
+    '[(o["kind"], o["drive_model"], o["offered_version"]) for o in d["offers"]] == [("application", "", "1.02"), ("firmware", "VELMORA R730 SSD", "Q5RT2B3")]'
+else
+  echo "FAILED: the reference update server $server_script is missing"; failures=$((failures+1))
+fi
+
+# --- The toolbox window, read from another process --------------------------
+wine "$install_dir/SMART_VELMORA.exe" >"$work/toolbox.log" 2>&1 &
+toolbox_pid=$!
+if ! probe fields "$caption" 30000 >"$work/fields.txt"; then
+  echo "toolbox output:"; sed 's/^/  /' "$work/toolbox.log"
+  wait "$toolbox_pid"; echo "toolbox exit status $?"; toolbox_pid=""
+fi
+field() { awk -F'\t' -v id="$1" '$1 == id { print $3; exit }' "$work/fields.txt"; }
+check "the main window \"$caption\" shows the first drive" test "$(field 1001)" = "VELMORA R730 SSD"
+check "the window's fields equal the console's" bash -c '
+  [ "$(printf "%s|" "$@")" = "256GB|VM0A1B2C3D|Q5RT2B1|1234|321|210|150|4567|35|" ]' _ \
+  "$(field 1002)" "$(field 1003)" "$(field 1004)" "$(field 1005)" "$(field 1006)" "$(field 1007)" "$(field 1008)" "$(field 1009)" "$(field 1010)"
+# The screen as the test saw it, beside the prefix, for a look afterwards.
+import -window root "$prefix-screen.png" 2>/dev/null
+
+if [ -n "$port" ]; then
+  # The menu command "Check for updates": every offer is asked about; say No.
+  probe command "$caption" 210 >/dev/null
+  probe answer "$caption" No 30000 >"$work/boxes.txt"; status=$?
+  check "the window's update check asks about the offers" test "$status" -eq 0 -a -s "$work/boxes.txt"
+  check "the first question offers the toolbox" bash -c "head -n1 '$work/boxes.txt' | grep -q 'New version of VELMORA SSD Toolbox is available'"
+  probe fields "$caption" 10000 >"$work/fields.txt"
+  check "after the check the firmware field tells of new firmware" bash -c "grep -q 'Q5RT2B1 (new version is available)' '$work/fields.txt'"
+  sed 's/^/  /' "$work/boxes.txt"
+fi
+check "the toolbox closes" test "$(probe close "$caption" 10000; echo $?)" = 0
+wait "$toolbox_pid" 2>/dev/null; toolbox_pid=""
+
+# --- Uninstall ---------------------------------------------------------------
+start=$(now_ms)
+wine "$install_dir/uninstall.exe" /S
+# The uninstaller runs on from a copy of itself in the temporary folder.
+wait_for 30 test ! -e "$install_dir"; gone=$?
+uninstall_ms=$(( $(now_ms) - start ))
+check "the uninstaller removes the program folder" test "$gone" -eq 0
+check "no service is left" bash -c "! wine sc query SMART_VELMORA 2>/dev/null | tr -d '\r' | grep -q SERVICE_NAME"
+check "no service registration is left" bash -c "! wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\SMART_VELMORA' >/dev/null 2>&1"
+check "no event source is left" bash -c "! wine reg query '$event_key' >/dev/null 2>&1"
+check "no Programs and Features entry is left" bash -c "! wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\SMART_VELMORA' >/dev/null 2>&1"
+check "no shortcut is left" test ! -e "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/VELMORA SSD Toolbox.lnk"
+check "the user's settings stay" reg_present "$user_key"
+leftovers=$(find "$drive_c" -iname 'SMART_VELMORA*' 2>/dev/null | wc -l)
+check "no file named SMART_VELMORA is left in the prefix" test "$leftovers" -eq 0
+
+echo "figures:"
+echo "  install (setup /S, until it exits):              $install_ms ms"
+echo "  service start to the first answered request:     ${first_reply_ms:-?} ms"
+echo "  status --json (one console run under Wine):      $status_ms ms"
+echo "  uninstall (until the program folder is gone):    $uninstall_ms ms"
+echo "  files named SMART_VELMORA left after uninstall:  $leftovers"
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
