@@ -43,3 +43,17 @@
 // Message box parts.
 #define IDC_BOX_ICON 1401
 #define IDC_BOX_TEXT 1402
+
+// Start-up question TFCheckForUpdates (the buttons are IDYES and IDNO).
+#define IDC_QUESTION_IMAGE 1501  // Image1
+#define IDC_QUESTION_TEXT 1502   // Label1
+#define IDC_DONT_ASK 1503        // CBDontAsk
+
+// Connection settings TFProxySetup (Button2 is IDCANCEL).
+#define IDC_PROXY_GROUP 1601     // GroupBox1
+#define IDC_USE_PROXY 1602       // CBUseHTTP_Proxy
+#define IDC_PROXY_ADDRESS_LABEL 1603  // LAddress
+#define IDC_PROXY_ADDRESS 1604   // EAddress
+#define IDC_PROXY_PORT_LABEL 1605     // LPort
+#define IDC_PROXY_PORT 1606      // EPort
+#define IDC_PROXY_SAVE 1607      // BSave

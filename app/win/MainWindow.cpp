@@ -1,6 +1,7 @@
 #include "app/win/MainWindow.h"
 
 #include <cstring>
+#include <new>
 #include <optional>
 #include <stdexcept>
 
@@ -62,10 +63,17 @@ std::optional<MenuCommand> MenuCommandOf(int id) {
 
 }  // namespace
 
-MainWindow::MainWindow(DriveSources sources)
-    : sources_(sources), logic_(table_, sources.Pipes, *this) {}
+MainWindow::MainWindow(DriveSources sources) : sources_(sources), logic_(table_, sources.Pipes, *this) {
+    try {
+        updates_ = std::make_unique<UpdateCommandSet>(table_, logic_, MainWindowCaption(update::AppVersion));
+    } catch (const std::bad_alloc&) {
+        throw std::runtime_error("Out of memory!");
+    }
+    logic_.SetUpdateCommands(updates_.get());
+}
 
 MainWindow::~MainWindow() {
+    logic_.SetUpdateCommands(nullptr);
     if (hwnd_) {
         // The window must not call back into a destroyed object.
         ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
@@ -102,6 +110,7 @@ void MainWindow::Create() {
         if (menu) ::DestroyMenu(menu);
         throw std::runtime_error("Out of memory!");
     }
+    updates_->AttachWindow(hwnd_);
     CreateControls();
 }
 
@@ -272,7 +281,12 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
                 if (reinterpret_cast<HWND>(lParam) == field) return FieldColour(field, reinterpret_cast<HDC>(wParam));
             }
             break;
+        case WM_CLOSE:
+            if (!CloseNow()) return 0;
+            break;
         case WM_DESTROY:
+            // Nothing of the update side may use the window from here on.
+            updates_->OwnerGone();
             ::KillTimer(hwnd_, kFirstTickTimer);
             ::PostQuitMessage(0);
             return 0;
@@ -296,8 +310,22 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
     LRESULT result = 0;
-    if (!GuardHandler(hwnd, [&] { result = self->Dispatch(message, wParam, lParam); })) return 0;
-    return result;
+    const bool handled = GuardHandler(hwnd, [&] { result = self->Dispatch(message, wParam, lParam); });
+    // The outermost update command has returned: a deferred close happens now.
+    if (self->closePending_ && !self->updates_->Busy()) {
+        self->closePending_ = false;
+        ::DestroyWindow(hwnd);
+    }
+    return handled ? result : 0;
+}
+
+bool MainWindow::CloseNow() noexcept {
+    if (!updates_->Busy()) return true;
+    // A check waiting on the network or a dialog of an update command is
+    // still on the stack below: stop it, and close once it has returned.
+    updates_->OwnerGone();
+    closePending_ = true;
+    return false;
 }
 
 }  // namespace velmora::win

@@ -14,6 +14,7 @@
 #include "app/PipeClient.h"
 #include "app/win/AppResources.h"
 #include "app/win/DriveToolbar.h"
+#include "app/win/UpdateCommandSet.h"
 #include "common/DeviceIo.h"
 #include "common/WmiSource.h"
 #include "common/win/UniqueHandle.h"
@@ -73,6 +74,8 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // False while an update command runs: the close is then deferred.
+    [[nodiscard]] bool CloseNow() noexcept;
     void CreateControls();
     void AddLabel(const char* text, int x, int y, const GdiObject& font);
     void OnCommand(int id);
@@ -82,6 +85,10 @@ private:
     DriveSources sources_;
     DriveTable table_;
     MainWindowLogic logic_;
+    std::unique_ptr<UpdateCommandSet> updates_;
+    // Closing was asked for while an update command ran; the window goes
+    // once that command has returned.
+    bool closePending_ = false;
     HWND hwnd_ = nullptr;
     DriveToolbar toolbar_;
     std::array<HWND, kFieldCount> fields_{};

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/win/AppResources.h"
 #include "app/win/GuiFonts.h"
@@ -17,6 +19,7 @@ constexpr int kTextGap = 12;
 constexpr int kMaxTextWidth = 420;
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 26;
+constexpr int kButtonGap = 8;
 
 LPCSTR KindIcon(MessageKind kind) noexcept {
     switch (kind) {
@@ -27,10 +30,16 @@ LPCSTR KindIcon(MessageKind kind) noexcept {
     return IDI_ASTERISK;
 }
 
+struct BoxButton {
+    const char* Text;
+    int Id;
+};
+
 class MessageBoxWindow final : public ModalWindow {
 public:
-    MessageBoxWindow(MessageKind kind, std::string_view text, MessageButton button)
-        : kind_(kind), text_(text), button_(button), font_(CreateMessageFont()) {
+    // The first button is the default one.
+    MessageBoxWindow(const char* title, LPCSTR icon, std::string_view text, std::vector<BoxButton> buttons)
+        : title_(title), icon_(icon), text_(text), buttons_(std::move(buttons)), font_(CreateMessageFont()) {
         MeasureText();
     }
 
@@ -49,39 +58,54 @@ private:
 
     [[nodiscard]] int ContentHeight() const { return std::max(textHeight_, kIconSize); }
 
+    [[nodiscard]] int ButtonsWidth() const {
+        const int count = static_cast<int>(buttons_.size());
+        return count * kButtonWidth + (count - 1) * kButtonGap;
+    }
+
     [[nodiscard]] ModalFrame Frame() const override {
-        const int width = std::max(kMargin + kIconSize + kTextGap + textWidth_ + kMargin, kButtonWidth + 2 * kMargin);
+        const int width = std::max(kMargin + kIconSize + kTextGap + textWidth_ + kMargin, ButtonsWidth() + 2 * kMargin);
         const int height = kMargin + ContentHeight() + 2 * kMargin + kButtonHeight + kMargin;
-        return {MessageKindTitle(kind_), width, height, false};
+        return {title_, width, height, false};
     }
 
     void OnInit() override {
         const ModalFrame frame = Frame();
         HWND icon = AddControl("STATIC", "", SS_ICON, kMargin, kMargin, kIconSize, kIconSize, IDC_BOX_ICON);
-        ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconA(nullptr, KindIcon(kind_))), 0);
+        ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconA(nullptr, icon_)), 0);
         const int textTop = kMargin + (ContentHeight() - textHeight_) / 2;
         HWND text = AddControl("STATIC", text_.c_str(), SS_LEFT | SS_NOPREFIX, kMargin + kIconSize + kTextGap,
                                textTop, textWidth_, textHeight_, IDC_BOX_TEXT);
-        const int buttonId = MessageButtonId(button_);
-        HWND button = AddControl("BUTTON", MessageButtonText(button_), BS_DEFPUSHBUTTON | WS_TABSTOP,
-                                 (frame.ClientWidth - kButtonWidth) / 2, frame.ClientHeight - kMargin - kButtonHeight,
-                                 kButtonWidth, kButtonHeight, buttonId);
-        for (HWND control : {text, button}) SetControlFont(control, font_);
-        ::SendMessageA(Handle(), DM_SETDEFID, static_cast<WPARAM>(buttonId), 0);
-        ::SetFocus(button);
+        SetControlFont(text, font_);
+        int x = (frame.ClientWidth - ButtonsWidth()) / 2;
+        HWND first = nullptr;
+        for (const BoxButton& entry : buttons_) {
+            const DWORD kind = first ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON;
+            HWND button = AddControl("BUTTON", entry.Text, kind | WS_TABSTOP, x,
+                                     frame.ClientHeight - kMargin - kButtonHeight, kButtonWidth, kButtonHeight,
+                                     entry.Id);
+            SetControlFont(button, font_);
+            if (!first) first = button;
+            x += kButtonWidth + kButtonGap;
+        }
+        ::SendMessageA(Handle(), DM_SETDEFID, static_cast<WPARAM>(buttons_.front().Id), 0);
+        ::SetFocus(first);
     }
 
     bool OnCommand(int id, int notifyCode) override {
-        if (id == MessageButtonId(button_)) {
-            End(id);
-            return true;
+        for (const BoxButton& entry : buttons_) {
+            if (id == entry.Id) {
+                End(id);
+                return true;
+            }
         }
         return ModalWindow::OnCommand(id, notifyCode);
     }
 
-    MessageKind kind_;
+    std::string title_;
+    LPCSTR icon_;
     std::string text_;
-    MessageButton button_;
+    std::vector<BoxButton> buttons_;
     GdiObject font_;
     int textWidth_ = 0;
     int textHeight_ = 0;
@@ -117,8 +141,14 @@ int MessageButtonId(MessageButton button) noexcept {
 }
 
 int ShowMessageBox(HWND owner, MessageKind kind, std::string_view text, MessageButton button) {
-    MessageBoxWindow box(kind, text, button);
+    MessageBoxWindow box(MessageKindTitle(kind), KindIcon(kind), text,
+                         {{MessageButtonText(button), MessageButtonId(button)}});
     return static_cast<int>(box.Run(owner));
+}
+
+bool ShowConfirmBox(HWND owner, std::string_view text) {
+    MessageBoxWindow box(kConfirmTitle, IDI_QUESTION, text, {{"&Yes", IDYES}, {"&No", IDNO}});
+    return box.Run(owner) == IDYES;
 }
 
 }  // namespace velmora::win

@@ -37,8 +37,10 @@ std::optional<std::string> ChooseSaveFile(HWND owner, const SaveFileSettings& se
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
+    // Without a pattern the dialog lists every file and offers no filter.
+    const bool filtered = !settings.FilterPattern.empty();
+    dialog.lpstrFilter = filtered ? filter.c_str() : nullptr;
+    dialog.nFilterIndex = filtered ? 1 : 0;
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = kPathCapacity;
     dialog.lpstrDefExt = settings.DefaultExtension.empty() ? nullptr : settings.DefaultExtension.c_str();

@@ -11,7 +11,7 @@ namespace velmora::win {
 struct SaveFileSettings {
     std::string SuggestedName;
     std::string FilterDescription;
-    std::string FilterPattern;
+    std::string FilterPattern;  // empty: no filter at all
     // Appended when the user types a name without an extension; empty: none.
     std::string DefaultExtension;
     bool OverwritePrompt = true;

@@ -16,6 +16,7 @@
 #include "app/win/AppResources.h"
 #include "service/win/SmartVelmoraService.h"
 #include "tests/app/win/gui/ToolboxProcess.h"
+#include "tests/app/win/gui/UpdateTestSupport.h"
 #include "tests/app/win/gui/WindowProbe.h"
 #include "tests/service/win/ServiceTestSupport.h"
 
@@ -96,6 +97,7 @@ protected:
         ASSERT_TRUE(install.Ended);
         ASSERT_EQ(install.ExitCode, 0u);
         ASSERT_TRUE(StartService()) << "service did not start";
+        ASSERT_TRUE(DontAskAtStartUp());
     }
     static void TearDownTestSuite() { RemoveEverything(); }
 

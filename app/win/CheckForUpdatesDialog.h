@@ -1,0 +1,47 @@
+#pragma once
+// TFCheckForUpdates, the start-up question: whether to check for updates at
+// start-up, and "Don't ask again". Modal, owned by the main window; Yes is
+// the default button, No the cancel button (Esc and the close box answer
+// No as well). The dialog decides nothing; LoadSettings reads its answer.
+
+#include <windows.h>
+
+#include "app/update/StartupQuestion.h"
+#include "app/win/ModalWindow.h"
+#include "common/win/UniqueHandle.h"
+
+namespace velmora::win {
+
+inline constexpr char kStartupQuestionCaption[] = "Confirm";
+// The trailing blank is part of the design's text.
+inline constexpr char kStartupQuestionText[] =
+    "Do you want VELMORA SMART Monitor to automatically check online for latest application and SSD firmware "
+    "versions on startup? ";
+inline constexpr char kDontAskText[] = "Don't ask again";
+
+class CheckForUpdatesDialog final : public ModalWindow {
+public:
+    // Shows the dialog until it closes.
+    [[nodiscard]] update::StartupAnswer Ask(HWND owner);
+
+private:
+    [[nodiscard]] ModalFrame Frame() const override;
+    void OnInit() override;
+    bool OnCommand(int id, int notifyCode) override;
+
+    GdiObject font_;
+    bool dontAsk_ = false;
+};
+
+// The question as LoadSettings asks it: a new dialog each time, owned by the
+// window (may be null: the dialog then stands on its own).
+class StartupQuestionDialog final : public update::StartupQuestion {
+public:
+    void SetOwner(HWND owner) noexcept { owner_ = owner; }
+    [[nodiscard]] update::StartupAnswer Ask() override;
+
+private:
+    HWND owner_ = nullptr;
+};
+
+}  // namespace velmora::win

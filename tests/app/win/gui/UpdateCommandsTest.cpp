@@ -1,0 +1,184 @@
+// The toolbox's update side as a user meets it, with the service running on
+// the example drive set: the start-up question on a fresh profile and the
+// defaults it leaves in the registry, "Check for updates" from the menu
+// against a loopback server that offers a new application, and closing the
+// window while the check waits on a server that never answers.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/update/UpdateTexts.h"
+#include "app/win/AppResources.h"
+#include "app/win/CheckForUpdatesDialog.h"
+#include "service/win/SmartVelmoraService.h"
+#include "tests/app/win/gui/ToolboxProcess.h"
+#include "tests/app/win/gui/UpdateTestSupport.h"
+#include "tests/app/win/gui/WindowProbe.h"
+#include "tests/service/win/ServiceTestSupport.h"
+
+namespace velmora::testing {
+namespace {
+
+using win::kStartupQuestionCaption;
+using win::kStartupQuestionText;
+
+constexpr DWORD kEndTimeoutMs = 30000;
+// Well below every time limit of the HTTP client: only the close can end
+// the check this soon.
+constexpr DWORD kQuietEndTimeoutMs = 10000;
+
+std::vector<std::string> ButtonTexts(HWND window) {
+    std::vector<std::string> texts;
+    for (HWND button : ButtonsOf(window)) texts.push_back(WindowText(button));
+    return texts;
+}
+
+HWND ButtonByText(HWND window, const std::string& text) {
+    for (HWND button : ButtonsOf(window)) {
+        if (WindowText(button) == text) return button;
+    }
+    return nullptr;
+}
+
+class ToolboxUpdates : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static_cast<void>(RemoveService(win::kServiceName));
+        const std::string set = WindowsPathOf(std::string(VELMORA_EXAMPLES) + "/demo-drives.ini");
+        ASSERT_TRUE(SetDriveSetPath(&set));
+        const ProgramRun install = RunProgram(ServiceExePath(), "/INSTALL /SILENT");
+        ASSERT_TRUE(install.Ended && install.ExitCode == 0u);
+        win::ServiceHandle service = OpenService(win::kServiceName, SERVICE_START | SERVICE_QUERY_STATUS);
+        ASSERT_TRUE(service);
+        ::StartServiceA(service.get(), 0, nullptr);
+        ASSERT_TRUE(WaitForState(service.get(), SERVICE_RUNNING, 60000)) << "service did not start";
+        ASSERT_TRUE(WaitUntil([] { return ::WaitNamedPipeA(kPipeName, 50) || ::GetLastError() != ERROR_FILE_NOT_FOUND; }));
+    }
+    static void TearDownTestSuite() {
+        static_cast<void>(RemoveService(win::kServiceName));
+        static_cast<void>(SetDriveSetPath(nullptr));
+        static_cast<void>(SetUpdateHost(nullptr));
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(ClearUserSettings());
+        ASSERT_TRUE(SetUpdateHost(nullptr));
+    }
+
+    // Starts the toolbox and waits until it shows the first drive.
+    HWND StartToolbox() {
+        toolbox_ = std::make_unique<ToolboxProcess>();
+        EXPECT_TRUE(toolbox_->Started());
+        HWND window = toolbox_->WaitForWindow(kToolboxCaption);
+        if (window) {
+            EXPECT_TRUE(WaitUntil([&] { return TextById(window, IDC_GAUGE) == "95%"; }));
+        }
+        return window;
+    }
+
+    void CloseToolbox(HWND window) {
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(toolbox_->WaitForEnd(kEndTimeoutMs));
+        EXPECT_EQ(toolbox_->ExitCode(), 0u);
+    }
+
+    [[nodiscard]] bool AnyBoxOpen() const {
+        for (const char* title : {"Error", "Information", "Warning", "Confirm"}) {
+            if (!TopLevelWindows(title, toolbox_->Id()).empty()) return true;
+        }
+        return false;
+    }
+
+    std::unique_ptr<ToolboxProcess> toolbox_;
+};
+
+TEST_F(ToolboxUpdates, FreshProfileGetsTheDefaultsAndTheQuestionHalfASecondAfterTheFirstDrive) {
+    toolbox_ = std::make_unique<ToolboxProcess>();
+    ASSERT_TRUE(toolbox_->Started());
+    HWND window = toolbox_->WaitForWindow(kToolboxCaption);
+    ASSERT_NE(window, nullptr);
+    const ULONGLONG windowSeen = ::GetTickCount64();
+
+    HWND question = toolbox_->WaitForWindow(kStartupQuestionCaption);
+    ASSERT_NE(question, nullptr) << "the start-up question did not appear";
+    // The one-shot timer starts when the first drive is shown, after the window.
+    EXPECT_GE(::GetTickCount64() - windowSeen, 450u);
+    EXPECT_EQ(TextById(question, IDC_QUESTION_TEXT), kStartupQuestionText);
+    EXPECT_EQ(TextById(question, IDC_DONT_ASK), "Don't ask again");
+    EXPECT_EQ(TextById(question, IDYES), "&Yes");
+    EXPECT_EQ(TextById(question, IDNO), "&No");
+
+    // The defaults are written before the question is asked.
+    const UserValue no{REG_DWORD, 0};
+    for (const char* name : {"UpdatesAutoCheck", "UpdatesDontAsk", "HTTP_Proxy", "HTTP_ProxyPort"}) {
+        EXPECT_EQ(ReadUserValue(name), no) << name;
+    }
+    EXPECT_FALSE(ReadUserValue("HTTP_ProxyAddress").has_value());
+
+    // No with "Don't ask again": stored for good, and no check runs.
+    ::SendMessageA(DescendantById(question, IDC_DONT_ASK), BM_CLICK, 0, 0);
+    ::SendMessageA(DescendantById(question, IDNO), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return TopLevelWindows(kStartupQuestionCaption, toolbox_->Id()).empty(); }));
+    // The answer is stored right after the dialog has gone.
+    EXPECT_TRUE(WaitUntil([] { return ReadUserValue("UpdatesDontAsk") == UserValue{REG_DWORD, 1}; }));
+    EXPECT_EQ(ReadUserValue("UpdatesAutoCheck"), no);
+    CloseToolbox(window);
+}
+
+TEST_F(ToolboxUpdates, CheckForUpdatesFromTheMenuOffersTheNewApplication) {
+    ASSERT_TRUE(DontAskAtStartUp());
+    LoopbackUpdateServer server(LoopbackUpdateServer::Mode::Reply,
+                                "[file version]\r\nversion=1.0\r\n\r\n[app version]\r\nversion=1.02\r\n"
+                                "url=http://127.0.0.1:9/SMART_VELMORA_102.exe\r\n");
+    ASSERT_TRUE(server.Listening());
+    const std::string host = server.HostText();
+    ASSERT_TRUE(SetUpdateHost(&host));
+    HWND window = StartToolbox();
+    ASSERT_NE(window, nullptr);
+
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_CHECK_FOR_UPDATES, 0), 0);
+    HWND box = toolbox_->WaitForWindow("Confirm");
+    ASSERT_NE(box, nullptr) << "no offer was shown";
+    EXPECT_EQ(TextById(box, IDC_BOX_TEXT), update::message::AppQuestion);
+    EXPECT_EQ(ButtonTexts(box), (std::vector<std::string>{"&Yes", "&No"}));
+    EXPECT_EQ(server.FirstRequestLine().rfind("GET /daveruri/daveruri.php?disk=", 0), 0u)
+        << server.FirstRequestLine();
+
+    ::SendMessageA(ButtonByText(box, "&No"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return TopLevelWindows("Confirm", toolbox_->Id()).empty(); }));
+    EXPECT_EQ(WindowText(window), kToolboxCaption);
+    CloseToolbox(window);
+}
+
+TEST_F(ToolboxUpdates, ClosingTheWindowWhileTheCheckWaitsEndsTheProgramAtOnceWithoutABox) {
+    ASSERT_TRUE(DontAskAtStartUp());
+    LoopbackUpdateServer server(LoopbackUpdateServer::Mode::Silent);
+    ASSERT_TRUE(server.Listening());
+    const std::string host = server.HostText();
+    ASSERT_TRUE(SetUpdateHost(&host));
+    HWND window = StartToolbox();
+    ASSERT_NE(window, nullptr);
+
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_CHECK_FOR_UPDATES, 0), 0);
+    ASSERT_TRUE(WaitUntil([&] { return server.Requests() == 1; })) << "the check did not reach the server";
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+
+    bool sawBox = false;
+    const bool ended = WaitUntil(
+        [&] {
+            sawBox = sawBox || AnyBoxOpen();
+            return toolbox_->WaitForEnd(0);
+        },
+        kQuietEndTimeoutMs);
+    EXPECT_TRUE(ended) << "the program did not end";
+    EXPECT_FALSE(sawBox);
+    if (ended) {
+        EXPECT_EQ(toolbox_->ExitCode(), 0u);
+    }
+}
+
+}  // namespace
+}  // namespace velmora::testing

@@ -1,0 +1,169 @@
+#pragma once
+// What the update tests of the toolbox need: the user's update settings in
+// the registry (the toolbox runs as the same user), the machine-wide update
+// host, and a loopback HTTP server on a thread of this process that either
+// answers every request with one reply or accepts and stays silent.
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/update/win/WinsockSocket.h"
+#include "common/win/UniqueHandle.h"
+
+namespace velmora::testing {
+
+inline constexpr char kUserSettingsKey[] = "SOFTWARE\\VELMORA\\Corvexa";
+inline constexpr char kUpdateHostValue[] = "UpdateHost";
+
+// Removes the user's settings key: the next start is a fresh profile.
+inline bool ClearUserSettings() {
+    const LSTATUS result = ::RegDeleteTreeA(HKEY_CURRENT_USER, kUserSettingsKey);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+inline bool SetUserDword(const char* name, DWORD value) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kUserSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+                          nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    win::RegistryKey key(raw);
+    return ::RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+           ERROR_SUCCESS;
+}
+
+// The test is not about the start-up question: it never appears.
+inline bool DontAskAtStartUp() { return SetUserDword("UpdatesDontAsk", 1); }
+
+// The value's type and, for a REG_DWORD, its number; nullopt when missing.
+struct UserValue {
+    DWORD Type = REG_NONE;
+    DWORD Number = 0;
+    friend bool operator==(const UserValue&, const UserValue&) = default;
+};
+inline std::optional<UserValue> ReadUserValue(const char* name) {
+    BYTE data[512] = {};
+    DWORD size = sizeof data;
+    UserValue value;
+    if (::RegGetValueA(HKEY_CURRENT_USER, kUserSettingsKey, name, RRF_RT_ANY | RRF_NOEXPAND, &value.Type, data,
+                       &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    if (value.Type == REG_DWORD) value.Number = *reinterpret_cast<const DWORD*>(data);
+    return value;
+}
+
+// HKLM UpdateHost = host, or removed when null.
+inline bool SetUpdateHost(const std::string* host) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUserSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+                          nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    win::RegistryKey key(raw);
+    if (!host) {
+        const LSTATUS result = ::RegDeleteValueA(key.get(), kUpdateHostValue);
+        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+    }
+    return ::RegSetValueExA(key.get(), kUpdateHostValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(host->c_str()),
+                            static_cast<DWORD>(host->size() + 1)) == ERROR_SUCCESS;
+}
+
+class LoopbackUpdateServer {
+public:
+    enum class Mode { Reply, Silent };
+
+    // Reply: every request gets status 200 with body, then the connection
+    // closes. Silent: the request is read and nothing is ever sent.
+    explicit LoopbackUpdateServer(Mode mode, std::string body = {}) : mode_(mode), body_(std::move(body)) {
+        listener_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        if (!listener_) return;
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int length = sizeof address;
+        if (::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener_.get(), 4) != 0 ||
+            ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            listener_.reset();
+            return;
+        }
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~LoopbackUpdateServer() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    LoopbackUpdateServer(const LoopbackUpdateServer&) = delete;
+    LoopbackUpdateServer& operator=(const LoopbackUpdateServer&) = delete;
+
+    [[nodiscard]] bool Listening() const { return port_ != 0; }
+    [[nodiscard]] std::string HostText() const { return "127.0.0.1:" + std::to_string(port_); }
+    [[nodiscard]] int Requests() const { return requests_; }
+    [[nodiscard]] std::string FirstRequestLine() const {
+        const std::lock_guard lock(mutex_);
+        return firstRequestLine_;
+    }
+
+private:
+    // Waits up to 50 ms for the socket to become readable.
+    static bool Readable(SOCKET socket) {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(socket, &set);
+        timeval wait{0, 50000};
+        return ::select(0, &set, nullptr, nullptr, &wait) == 1;
+    }
+
+    void Serve() {
+        std::vector<win::SocketHandle> held;  // silent connections, closed at the end
+        while (!stop_) {
+            if (!Readable(listener_.get())) continue;
+            win::SocketHandle client(::accept(listener_.get(), nullptr, nullptr));
+            if (!client) continue;
+            std::string request;
+            while (!stop_ && request.find("\r\n\r\n") == std::string::npos) {
+                if (!Readable(client.get())) continue;
+                char chunk[1024];
+                const int got = ::recv(client.get(), chunk, sizeof chunk, 0);
+                if (got <= 0) break;
+                request.append(chunk, static_cast<std::size_t>(got));
+            }
+            {
+                const std::lock_guard lock(mutex_);
+                if (firstRequestLine_.empty()) firstRequestLine_ = request.substr(0, request.find("\r\n"));
+            }
+            ++requests_;
+            if (mode_ == Mode::Silent) {
+                held.push_back(std::move(client));
+                continue;
+            }
+            const std::string reply =
+                "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body_.size()) + "\r\n\r\n" + body_;
+            ::send(client.get(), reply.data(), static_cast<int>(reply.size()), 0);
+            ::shutdown(client.get(), SD_SEND);
+        }
+    }
+
+    Mode mode_;
+    std::string body_;
+    win::WinsockScope winsock_;
+    win::SocketHandle listener_;
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> requests_{0};
+    mutable std::mutex mutex_;
+    std::string firstRequestLine_;
+    std::thread thread_;
+};
+
+}  // namespace velmora::testing
