@@ -41,6 +41,8 @@ wine_run() { "$root/scripts/wine-run" "$@"; }
 wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
 drive_set="Z:$(echo "$root/examples/demo-drives.ini" | tr / '\\')"
 wine_run reg add 'HKLM\SOFTWARE\VELMORA\Corvexa' /v SimulatedDrives /d "$drive_set" /f >/dev/null
+# The picture shows the window, not the start-up question about updates.
+wine_run reg add 'HKCU\SOFTWARE\VELMORA\Corvexa' /v UpdatesDontAsk /t REG_DWORD /d 1 /f >/dev/null
 wine_run "$bin/SMART_VELMORA_SV.exe" /INSTALL /SILENT
 wine_run net start SMART_VELMORA >/dev/null 2>&1 || true
 
