@@ -171,7 +171,8 @@ if [ -n "$port" ]; then
   probe command "$caption" 210 >/dev/null
   probe answer "$caption" No 30000 >"$work/boxes.txt"; status=$?
   check "the window's update check asks about the offers" test "$status" -eq 0 -a -s "$work/boxes.txt"
-  check "the first question offers the toolbox" bash -c "head -n1 '$work/boxes.txt' | grep -q 'New version of VELMORA SSD Toolbox is available'"
+  check "the first question offers the toolbox" bash -c "sed -n 1p '$work/boxes.txt' | grep -q 'New version of VELMORA SSD Toolbox is available'"
+  check "the second question offers the SATA drive's firmware" bash -c "sed -n 2p '$work/boxes.txt' | grep -q 'New version of SSD VELMORA R730 SSD firmware is available'"
   probe fields "$caption" 10000 >"$work/fields.txt"
   check "after the check the firmware field tells of new firmware" bash -c "grep -q 'Q5RT2B1 (new version is available)' '$work/fields.txt'"
   sed 's/^/  /' "$work/boxes.txt"

@@ -38,7 +38,8 @@ constexpr DWORD kPollMs = 50;
 constexpr UINT kSendTimeoutMs = 2000;
 // The check is over when no box has been seen for this long and the main
 // window takes input again.
-constexpr DWORD kQuietMs = 1500;
+constexpr DWORD kQuietMs = 5000;
+constexpr DWORD kReanswerMs = 5000;
 
 std::string TextOf(HWND window) {
     std::vector<char> text(4096);
@@ -157,7 +158,8 @@ int Answer(const char* caption, const std::string& button, DWORD timeoutMs) {
     search.main = window;
     ::GetWindowThreadProcessId(window, &search.process);
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    ULONGLONG lastBox = 0;
+    ULONGLONG lastSeen = 0;    // a box was on screen
+    ULONGLONG lastAnswer = 0;  // a button was pressed
     int boxes = 0;
     HWND answered = nullptr;
     for (;;) {
@@ -168,22 +170,27 @@ int Answer(const char* caption, const std::string& button, DWORD timeoutMs) {
         }
         search.box = nullptr;
         ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.box != nullptr && search.box != answered) {
-            std::printf("box\t%s\t%s\n", OneLine(TextOf(search.box)).c_str(),
-                        OneLine(TextOf(::GetDlgItem(search.box, IDC_BOX_TEXT))).c_str());
-            std::fflush(stdout);
-            HWND press = ButtonNamed(search.box, button);
-            if (press == nullptr) {
-                std::fprintf(stderr, "the box has no button \"%s\"\n", button.c_str());
-                return 1;
+        if (search.box != nullptr) {
+            lastSeen = now;
+            // A box that is still there after a while is a new one with a
+            // reused handle, or one that missed the press: press again.
+            if (search.box != answered || now - lastAnswer >= kReanswerMs) {
+                std::printf("box\t%s\t%s\n", OneLine(TextOf(search.box)).c_str(),
+                            OneLine(TextOf(::GetDlgItem(search.box, IDC_BOX_TEXT))).c_str());
+                std::fflush(stdout);
+                HWND press = ButtonNamed(search.box, button);
+                if (press == nullptr) {
+                    std::fprintf(stderr, "the box has no button \"%s\"\n", button.c_str());
+                    return 1;
+                }
+                ::PostMessageA(press, BM_CLICK, 0, 0);
+                answered = search.box;
+                lastAnswer = now;
+                ++boxes;
             }
-            ::PostMessageA(press, BM_CLICK, 0, 0);
-            answered = search.box;
-            lastBox = now;
-            ++boxes;
-        } else if (search.box == nullptr) {
+        } else {
             answered = nullptr;
-            if (boxes > 0 && now - lastBox >= kQuietMs && ::IsWindowEnabled(window)) return 0;
+            if (boxes > 0 && now - lastSeen >= kQuietMs && ::IsWindowEnabled(window)) return 0;
         }
         ::Sleep(kPollMs);
     }
