@@ -16,13 +16,19 @@ namespace {
 // "&Updates" on the menu bar.
 constexpr UINT kUpdatesMenuPosition = 1;
 
-// Asks every window of this thread that the main window owns (message
-// boxes, dialogs, the save dialog) to close, so their modal loops end.
+// Asks every window of this thread that the main window owns, directly or
+// through another (message boxes, dialogs, a box over a dialog, the save
+// dialog), to close, so their modal loops end.
 void CloseOwnedWindows(HWND owner) noexcept {
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
         [](HWND hwnd, LPARAM data) -> BOOL {
-            if (::GetWindow(hwnd, GW_OWNER) == reinterpret_cast<HWND>(data)) ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+            for (HWND up = ::GetWindow(hwnd, GW_OWNER); up; up = ::GetWindow(up, GW_OWNER)) {
+                if (up == reinterpret_cast<HWND>(data)) {
+                    ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+                    break;
+                }
+            }
             return TRUE;
         },
         reinterpret_cast<LPARAM>(owner));

@@ -52,9 +52,6 @@ public:
     void TMCheckOnStartUpClick() override;
     void Timer1Timer() override;
 
-    [[nodiscard]] const update::ProxySettings& Proxy() const noexcept { return proxy_; }
-    [[nodiscard]] std::uint8_t AutoCheckUpdates() const noexcept { return autoCheckUpdates_; }
-
 private:
     // UpdateCommandsView
     void SetCheckOnStartUpMark() override;

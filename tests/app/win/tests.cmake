@@ -1,6 +1,7 @@
 # The toolbox's windows under Wine. app_win_tests: the parts that need no
-# display. app_gui_tests: the message box and gauge in this process, and the
-# real SMART_VELMORA.exe with the real service on the example drive set; it
+# display. app_gui_tests: the message box, gauge and update dialogs in this
+# process, and the real SMART_VELMORA.exe with the real service on the
+# example drive set (with a loopback update server for its update side); it
 # runs on an Xvfb display of its own, in a prefix of its own, holding the
 # pipe-name lock since it installs the service.
 velmora_test(app_win_tests ${PROJECT_SOURCE_DIR}/tests/app/win velmora_app_win velmora_fakes)

@@ -125,10 +125,16 @@ TEST_F(ToolboxUpdates, FreshProfileGetsTheDefaultsAndTheQuestionHalfASecondAfter
     // The answer is stored right after the dialog has gone.
     EXPECT_TRUE(WaitUntil([] { return ReadUserValue("UpdatesDontAsk") == UserValue{REG_DWORD, 1}; }));
     EXPECT_EQ(ReadUserValue("UpdatesAutoCheck"), no);
+
+    // "Check on start up" stores its new state at once. (Wine keeps a menu's
+    // items in its own process, so the mark cannot be read from here.)
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_CHECK_ON_STARTUP, 0), 0);
+    EXPECT_TRUE(WaitUntil([] { return ReadUserValue("UpdatesAutoCheck") == UserValue{REG_DWORD, 1}; }));
+    EXPECT_EQ(ReadUserValue("UpdatesDontAsk"), (UserValue{REG_DWORD, 1}));
     CloseToolbox(window);
 }
 
-TEST_F(ToolboxUpdates, CheckForUpdatesFromTheMenuOffersTheNewApplication) {
+TEST_F(ToolboxUpdates, CheckForUpdatesOffersTheNewApplicationAndConnectionSettingsCloseWithTheWindow) {
     ASSERT_TRUE(DontAskAtStartUp());
     LoopbackUpdateServer server(LoopbackUpdateServer::Mode::Reply,
                                 "[file version]\r\nversion=1.0\r\n\r\n[app version]\r\nversion=1.02\r\n"
@@ -150,7 +156,15 @@ TEST_F(ToolboxUpdates, CheckForUpdatesFromTheMenuOffersTheNewApplication) {
     ::SendMessageA(ButtonByText(box, "&No"), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return TopLevelWindows("Confirm", toolbox_->Id()).empty(); }));
     EXPECT_EQ(WindowText(window), kToolboxCaption);
+
+    // The dialog of "Connection settings" is open when the window is closed.
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_CONNECTION_SETTINGS, 0), 0);
+    HWND dialog = toolbox_->WaitForWindow("Connection setup");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(TextById(dialog, IDC_PROXY_ADDRESS_LABEL), "Adress:");
+    EXPECT_EQ(TextById(dialog, IDC_PROXY_PORT), "0");
     CloseToolbox(window);
+    EXPECT_FALSE(ReadUserValue("HTTP_ProxyAddress").has_value()) << "closing must not save";
 }
 
 TEST_F(ToolboxUpdates, ClosingTheWindowWhileTheCheckWaitsEndsTheProgramAtOnceWithoutABox) {
