@@ -88,8 +88,8 @@ bool QueryStorageDescriptor(DriveInfo& drive, DeviceIo& io, std::string_view osV
     if (!device) return false;
 
     std::array<std::uint8_t, kStoragePropertyQuerySize> query{};
-    StoreLe32(query, 0, kStorageDeviceProperty);
-    StoreLe32(query, 4, kPropertyStandardQuery);
+    StoreLe32(query, 0, property_query::StorageDeviceProperty);
+    StoreLe32(query, 4, property_query::PropertyStandardQuery);
     std::vector<std::uint8_t> output(kDescriptorBufferSize, 0);
     const IoResult result = device->QueryProperty(query, output);
     if (!result.Ok) return false;
@@ -97,11 +97,11 @@ bool QueryStorageDescriptor(DriveInfo& drive, DeviceIo& io, std::string_view osV
     const auto descriptor =
         std::span<const std::uint8_t>(output).first(std::min<std::size_t>(result.BytesReturned, output.size()));
     const std::string product =
-        DecodeDescriptorString(descriptor, FieldAt(descriptor, descriptor_offset::ProductIdOffset), 40);
+        DecodeDescriptorString(descriptor, FieldAt(descriptor, device_descriptor::ProductIdOffsetOffset), 40);
     const std::string revision =
-        DecodeDescriptorString(descriptor, FieldAt(descriptor, descriptor_offset::ProductRevisionOffset), 8);
+        DecodeDescriptorString(descriptor, FieldAt(descriptor, device_descriptor::ProductRevisionOffsetOffset), 8);
     std::string serial =
-        DecodeDescriptorString(descriptor, FieldAt(descriptor, descriptor_offset::SerialNumberOffset), 20);
+        DecodeDescriptorString(descriptor, FieldAt(descriptor, device_descriptor::SerialNumberOffsetOffset), 20);
     // Windows 7's storage stack returns ATA serials with each byte pair swapped.
     if (osVersionPrefix == "6.1") serial = SwapCharPairs(serial);
 
@@ -109,7 +109,7 @@ bool QueryStorageDescriptor(DriveInfo& drive, DeviceIo& io, std::string_view osV
     ReplaceIfPlausible(serial, drive.SerialNumber, replaced);
     ReplaceIfPlausible(product, drive.Model, replaced);
     ReplaceIfPlausible(revision, drive.FirmwareRevision, replaced);
-    drive.InterfaceType = InterfaceTypeFromBusType(FieldAt(descriptor, descriptor_offset::BusType));
+    drive.InterfaceType = InterfaceTypeFromBusType(FieldAt(descriptor, device_descriptor::BusTypeOffset));
     return replaced;
 }
 

@@ -10,22 +10,13 @@
 
 #include "app/DriveTable.h"
 #include "common/DeviceIo.h"
+#include "common/StorageLayout.h"
 
 namespace velmora {
 
-// STORAGE_PROPERTY_QUERY for the standard device descriptor.
+// The standard device-descriptor query and the buffer its answer goes to.
 inline constexpr std::size_t kStoragePropertyQuerySize = 12;
-inline constexpr std::uint32_t kStorageDeviceProperty = 0;
-inline constexpr std::uint32_t kPropertyStandardQuery = 0;
 inline constexpr std::size_t kDescriptorBufferSize = 8192;
-
-// Field offsets inside STORAGE_DEVICE_DESCRIPTOR.
-namespace descriptor_offset {
-inline constexpr std::size_t ProductIdOffset = 16;
-inline constexpr std::size_t ProductRevisionOffset = 20;
-inline constexpr std::size_t SerialNumberOffset = 24;
-inline constexpr std::size_t BusType = 28;
-}  // namespace descriptor_offset
 
 // STORAGE_BUS_TYPE values the toolbox tells apart.
 namespace bus_type {

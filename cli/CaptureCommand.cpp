@@ -44,16 +44,16 @@ void CaptureDescriptor(DriveSetDisk& disk, DeviceIo& devices) {
     auto device = devices.Open(*disk.DeviceID, DeviceAccess::None, error);
     if (!device) return;
     std::vector<std::uint8_t> query(kStoragePropertyQuerySize, 0);
-    StoreLe32(query, 0, kStorageDeviceProperty);
-    StoreLe32(query, 4, kPropertyStandardQuery);
+    StoreLe32(query, 0, property_query::StorageDeviceProperty);
+    StoreLe32(query, 4, property_query::PropertyStandardQuery);
     std::vector<std::uint8_t> output(kDescriptorBufferSize, 0);
     const IoResult result = device->QueryProperty(query, output);
-    if (!result.Ok || result.BytesReturned < descriptor_offset::BusType + 4) return;
+    if (!result.Ok || result.BytesReturned < device_descriptor::BusTypeOffset + 4) return;
     const std::span<const std::uint8_t> descriptor(output.data(), std::min<std::size_t>(result.BytesReturned, output.size()));
-    disk.BusType = static_cast<std::uint8_t>(std::min<std::uint32_t>(LoadLe32(descriptor, descriptor_offset::BusType), 255));
-    disk.ProductId = RawDescriptorString(descriptor, descriptor_offset::ProductIdOffset);
-    disk.ProductRevision = RawDescriptorString(descriptor, descriptor_offset::ProductRevisionOffset);
-    disk.DescriptorSerial = RawDescriptorString(descriptor, descriptor_offset::SerialNumberOffset);
+    disk.BusType = static_cast<std::uint8_t>(std::min<std::uint32_t>(LoadLe32(descriptor, device_descriptor::BusTypeOffset), 255));
+    disk.ProductId = RawDescriptorString(descriptor, device_descriptor::ProductIdOffsetOffset);
+    disk.ProductRevision = RawDescriptorString(descriptor, device_descriptor::ProductRevisionOffsetOffset);
+    disk.DescriptorSerial = RawDescriptorString(descriptor, device_descriptor::SerialNumberOffsetOffset);
 }
 
 // The interface the enumeration would send for this disk: the bus type,

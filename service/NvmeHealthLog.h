@@ -10,6 +10,7 @@
 
 #include "common/DeviceIo.h"
 #include "common/PipeRecords.h"
+#include "common/StorageLayout.h"
 
 namespace velmora {
 
@@ -27,26 +28,28 @@ static_assert(BufferSize == HeaderSize + ProtocolBlockSize + DataRoom);
 static_assert(DescriptorSize == HeaderSize + ProtocolBlockSize);
 static_assert(HealthLogSize <= PIPE_DATA_SIZE, "the health log must fit the reply's Data");
 
-// Input: STORAGE_PROPERTY_QUERY and its protocol block.
-inline constexpr std::size_t PropertyId = 0;
-inline constexpr std::size_t QueryType = 4;
-inline constexpr std::size_t ProtocolBlock = 8;
-inline constexpr std::size_t ProtocolType = 8;
-inline constexpr std::size_t DataType = 12;
-inline constexpr std::size_t ProtocolDataRequestValue = 16;
-inline constexpr std::size_t ProtocolDataRequestSubValue = 20;
-inline constexpr std::size_t ProtocolDataOffset = 24;
-inline constexpr std::size_t ProtocolDataLength = 28;
-// Output: the descriptor's head; the protocol block follows at the same place.
-inline constexpr std::size_t Version = 0;
-inline constexpr std::size_t Size = 4;
-static_assert(ProtocolBlock == HeaderSize);
+// Input: STORAGE_PROPERTY_QUERY and its protocol block; the answer's
+// descriptor head has the same size, so the protocol block stays in place.
+inline constexpr std::size_t PropertyId = property_query::PropertyIdOffset;
+inline constexpr std::size_t QueryType = property_query::QueryTypeOffset;
+inline constexpr std::size_t ProtocolBlock = protocol_descriptor::ProtocolBlockOffset;
+inline constexpr std::size_t ProtocolType = ProtocolBlock + protocol_descriptor::ProtocolTypeOffset;
+inline constexpr std::size_t DataType = ProtocolBlock + protocol_descriptor::DataTypeOffset;
+inline constexpr std::size_t ProtocolDataRequestValue = ProtocolBlock + protocol_descriptor::RequestValueOffset;
+inline constexpr std::size_t ProtocolDataRequestSubValue = ProtocolBlock + protocol_descriptor::RequestSubValueOffset;
+inline constexpr std::size_t ProtocolDataOffset = ProtocolBlock + protocol_descriptor::DataOffsetOffset;
+inline constexpr std::size_t ProtocolDataLength = ProtocolBlock + protocol_descriptor::DataLengthOffset;
+inline constexpr std::size_t Version = protocol_descriptor::VersionOffset;
+inline constexpr std::size_t Size = protocol_descriptor::SizeOffset;
+static_assert(ProtocolBlock == HeaderSize && HeaderSize == property_query::HeaderSize);
+static_assert(ProtocolDataOffset == 24 && ProtocolDataLength == 28);
+static_assert(DescriptorSize == protocol_descriptor::Size);
 
-inline constexpr std::uint32_t StorageDeviceProtocolSpecificProperty = 50;
-inline constexpr std::uint32_t PropertyStandardQuery = 0;
-inline constexpr std::uint32_t ProtocolTypeNvme = 3;
-inline constexpr std::uint32_t NVMeDataTypeLogPage = 2;
-inline constexpr std::uint32_t HealthInfoLogId = 2;
+inline constexpr std::uint32_t StorageDeviceProtocolSpecificProperty = property_query::StorageDeviceProtocolSpecificProperty;
+inline constexpr std::uint32_t PropertyStandardQuery = property_query::PropertyStandardQuery;
+inline constexpr std::uint32_t ProtocolTypeNvme = protocol_descriptor::ProtocolTypeNvme;
+inline constexpr std::uint32_t NVMeDataTypeLogPage = protocol_descriptor::NvmeDataTypeLogPage;
+inline constexpr std::uint32_t HealthInfoLogId = protocol_descriptor::HealthInfoLogId;
 }  // namespace nvme_query
 
 namespace nvme_line {
