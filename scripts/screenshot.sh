@@ -43,7 +43,11 @@ drive_set="Z:$(echo "$root/examples/demo-drives.ini" | tr / '\\')"
 wine_run reg add 'HKLM\SOFTWARE\VELMORA\Corvexa' /v SimulatedDrives /d "$drive_set" /f >/dev/null
 # The picture shows the window, not the start-up question about updates.
 wine_run reg add 'HKCU\SOFTWARE\VELMORA\Corvexa' /v UpdatesDontAsk /t REG_DWORD /d 1 /f >/dev/null
-wine_run "$bin/SMART_VELMORA_SV.exe" /INSTALL /SILENT
+# The service program answers a second install with an error box, which
+# nobody would close here: install only when the prefix has no service yet.
+if ! wine_run sc query SMART_VELMORA >/dev/null 2>&1; then
+  wine_run "$bin/SMART_VELMORA_SV.exe" /INSTALL /SILENT
+fi
 wine_run net start SMART_VELMORA >/dev/null 2>&1 || true
 
 wine_run "$bin/SMART_VELMORA.exe" &

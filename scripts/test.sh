@@ -25,7 +25,7 @@ fi
 run_step windows-build bash -c 'cmake --preset windows >/dev/null && cmake --build --preset windows'
 run_step windows-tests ctest --preset windows
 if [ "${status[windows-build]}" = passed ]; then
-  run_step screenshot bash scripts/screenshot.sh build/windows build/windows/main-window.png
+  run_step screenshot timeout 300 bash scripts/screenshot.sh build/windows build/windows/main-window.png
 fi
 # Nothing of the Wine prefixes may outlive the run.
 for prefix in "$root"/build/windows/wineprefix*; do
