@@ -68,8 +68,9 @@ int ReadNvmeHealthLog(DeviceIo& devices, std::int32_t driveNumber, PipeReply& re
     }
     const std::uint64_t offset = LoadLe32(buffer, ProtocolDataOffset);
     const std::uint64_t length = LoadLe32(buffer, ProtocolDataLength);
-    // The offset is the driver's word; a log that would end past the buffer is refused.
-    if (offset < ProtocolBlockSize || length < HealthLogSize || ProtocolBlock + offset + HealthLogSize > BufferSize) {
+    // Offset and length are the driver's word; a log that would end past the
+    // buffer is refused, however few of its bytes are copied.
+    if (offset < ProtocolBlockSize || length < HealthLogSize || ProtocolBlock + offset + length > BufferSize) {
         ReportError(unit::NVMe, nvme_line::WrongPlacement, code);
         return -1;
     }

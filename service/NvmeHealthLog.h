@@ -69,8 +69,9 @@ inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;  // ERROR_NOT_ENOUGH_M
 using QueryBufferAllocator = std::vector<std::uint8_t> (*)(std::size_t size);
 
 // 0 with DataLength = 512 and the log in the first 512 bytes of Data; -1
-// after a report with the reply untouched. A descriptor whose data would lie
-// outside the query buffer fails like one whose data lies too early.
+// after a report with the reply untouched. A descriptor whose data (offset
+// plus length) would reach past the query buffer fails like one whose data
+// lies too early.
 [[nodiscard]] int ReadNvmeHealthLog(DeviceIo& devices, std::int32_t driveNumber, PipeReply& reply);
 [[nodiscard]] int ReadNvmeHealthLog(DeviceIo& devices, std::int32_t driveNumber, PipeReply& reply,
                                     QueryBufferAllocator allocate);

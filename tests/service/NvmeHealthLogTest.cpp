@@ -117,6 +117,8 @@ TEST(ReadNvmeHealthLog, ReportsEachFailureAndLeavesTheReplyUntouched) {
         {"log reaching one byte past the buffer", 0, 0, false, Descriptor(48, 48, 4144 - 8 - 511, 512),
          "FILE NVMe LINE 237 CODE 0"},
         {"offset far past the buffer", 0, 0, false, Descriptor(48, 48, 0xFFFFFFF0u, 512), "FILE NVMe LINE 237 CODE 0"},
+        {"length reaching past the buffer", 0, 0, false, Descriptor(48, 48, 100, 4096), "FILE NVMe LINE 237 CODE 0"},
+        {"length far past the buffer", 0, 0, false, Descriptor(48, 48, 40, 0xFFFFFFFFu), "FILE NVMe LINE 237 CODE 0"},
     };
     for (const NvmeFailure& c : cases) {
         FakeDeviceIo devices;
