@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/DriveEnumeration.h"
+#include "app/SerialText.h"
 #include "app/StorageDescriptor.h"
 #include "cli/CommandLine.h"
 #include "cli/DriveSetWriter.h"
@@ -56,25 +57,25 @@ void CaptureDescriptor(DriveSetDisk& disk, DeviceIo& devices) {
     disk.DescriptorSerial = RawDescriptorString(descriptor, device_descriptor::SerialNumberOffsetOffset);
 }
 
-// The interface the enumeration would send for this disk: the bus type,
-// else the firmware family.
-std::int32_t EnumerationInterface(const DriveSetDisk& disk) {
-    std::int32_t interfaceType = disk.BusType ? InterfaceTypeFromBusType(*disk.BusType) : 0;
-    if (interfaceType == 0 && disk.FirmwareRevision) {
-        std::string firmware = *disk.FirmwareRevision;
-        const auto first = firmware.find_first_not_of(' ');
-        firmware = first == std::string::npos ? std::string() : firmware.substr(first);
-        interfaceType = InterfaceTypeFromFamily(firmware.substr(0, 2));
-    }
-    return interfaceType;
+// The interface the enumeration would send for this disk, worked out by the
+// enumeration's own steps: the descriptor's bus type, else the family of the
+// firmware revision as the descriptor may have replaced it.
+std::int32_t EnumerationInterface(const DriveSetDisk& disk, DeviceIo& devices) {
+    DriveInfo drive;
+    drive.DeviceID = disk.DeviceID.value_or("");
+    drive.FirmwareRevision = TrimBlanks(disk.FirmwareRevision.value_or("")).substr(0, kFirmwareMaxLength);
+    // The pair swap touches only the serial number, which is not needed here.
+    if (disk.DeviceID) (void)QueryStorageDescriptor(drive, devices, "");
+    if (drive.InterfaceType == kInterfaceUnknown) drive.InterfaceType = InterfaceTypeFromFamily(FirmwareFamily(drive));
+    return drive.InterfaceType;
 }
 
-void CaptureServiceAnswer(DriveSetDisk& disk, PipeSystem& pipes) {
+void CaptureServiceAnswer(DriveSetDisk& disk, DeviceIo& devices, PipeSystem& pipes) {
     const std::optional<std::int32_t> index = disk.NumericIndex();
     if (!index) return;
     DriveInfo drive;
     drive.Index = *index;
-    drive.InterfaceType = EnumerationInterface(disk);
+    drive.InterfaceType = EnumerationInterface(disk, devices);
     drive.PNPDeviceID = disk.PNPDeviceID.value_or("");
     ReplyBytes bytes{};
     if (RequestSmartData(pipes, drive, bytes) != 0 || !ReplyChecksumOk(bytes.data(), bytes.size())) return;
@@ -121,7 +122,7 @@ DriveSet CaptureDriveSet(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes) {
         disk.FirmwareRevision = TextCell(disks, row, u"FirmwareRevision");
         disk.Size = TextCell(disks, row, u"Size");
         CaptureDescriptor(disk, devices);
-        CaptureServiceAnswer(disk, pipes);
+        CaptureServiceAnswer(disk, devices, pipes);
         set.Disks.push_back(std::move(disk));
     }
     return set;

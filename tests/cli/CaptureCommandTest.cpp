@@ -43,6 +43,20 @@ TEST(CaptureCommand, ReplayingACaptureGivesTheSameStatus) {
               RunStatus(original.wmi, original.devices, original.pipes, false).Out);
 }
 
+TEST(CaptureCommand, AsksTheServiceByTheInterfaceTheDescriptorsFirmwareImplies) {
+    fakes::RecordingEventSink events;
+    DriveSet set = DemoSet();
+    DriveSetDisk& nvme = set.Disks.at(1);
+    ASSERT_TRUE(nvme.HealthLog.has_value());
+    nvme.BusType = 8;  // RAID: no interface of its own, so the family decides
+    nvme.FirmwareRevision.reset();  // only the descriptor names the N2 family
+    SimulatedMachine machine(set);
+
+    const DriveSet captured = CaptureDriveSet(machine.wmi, machine.devices, machine.pipes);
+    ASSERT_EQ(captured.Disks.size(), set.Disks.size());
+    EXPECT_EQ(captured.Disks[1].HealthLog, nvme.HealthLog);
+}
+
 TEST(CaptureCommand, KeepsDescriptorStringsUndecodedAndAnswersByInterface) {
     fakes::RecordingEventSink events;
     SimulatedMachine machine(DemoSet());
