@@ -55,19 +55,27 @@ class DriveListError(ValueError):
 
 
 def decode_drive_list(encoded):
-    """The (revision, model) pairs of an encoded drive list, as byte strings."""
+    """The (revision, model) pairs of an encoded drive list, as byte strings.
+
+    A direct request carries at most 256 characters of target, so a long
+    drive list arrives cut: its last line then has no line feed. That line
+    still counts when its revision arrived whole (up to the ';'), with the
+    model as far as it came; without its ';' it is dropped."""
     standard = encoded.replace(".", "+").replace("_", "/").replace("-", "=")
     try:
         raw = base64.b64decode(standard.encode("ascii"), validate=True)
     except (binascii.Error, UnicodeEncodeError) as error:
         raise DriveListError("not a drive list: %s" % error) from error
-    if raw and not raw.endswith(b"\n"):
-        raise DriveListError("the drive list does not end in a line feed")
+    lines = raw.split(b"\n")
+    cut = lines.pop()
     drives = []
-    for line in raw.split(b"\n")[:-1]:
+    for line in lines:
         revision, separator, model = line.partition(b";")
         if not separator:
             raise DriveListError("a drive line without ';'")
+        drives.append((revision, model))
+    revision, separator, model = cut.partition(b";")
+    if separator:
         drives.append((revision, model))
     return drives
 

@@ -3,6 +3,7 @@
 toolbox encodes (the shared cases in tests/data/update), answers from the
 manifest, serves files safely, and its test routes behave as documented."""
 
+import base64
 import http.client
 import os
 import threading
@@ -38,9 +39,19 @@ class DecodeTest(unittest.TestCase):
             self.assertEqual(server_module.decode_drive_list(encoded), drives, encoded)
 
     def test_refuses_values_that_are_no_drive_list(self):
-        for value in ("***", "YWJj", "YQ-", "Tm9TZW1pY29sb24K"):  # not base64, no LF, cut, "NoSemicolon\n"
+        for value in ("***", "YQ-", "Tm9TZW1pY29sb24K"):  # not base64, cut inside a group, "NoSemicolon\n"
             with self.assertRaises(server_module.DriveListError, msg=value):
                 server_module.decode_drive_list(value)
+
+    def test_a_list_cut_by_a_direct_request_keeps_the_revisions_that_arrived(self):
+        # A direct request carries 228 characters of value: 171 bytes of list.
+        text = b"".join(b"Q5RT2B%d;VELMORA R730 SSD 512GB\n" % n for n in range(8))
+        encoded = base64.b64encode(text).decode("ascii").replace("+", ".").replace("/", "_").replace("=", "-")
+        drives = server_module.decode_drive_list(encoded[:228])
+        self.assertEqual([revision for revision, _ in drives], [b"Q5RT2B%d" % n for n in range(6)])
+        self.assertEqual(drives[4][1], b"VELMORA R730 SSD 512GB")
+        self.assertEqual(drives[5][1], b"VELMORA ")
+        self.assertEqual(server_module.decode_drive_list("UTVSVDJCMQ--"), [])  # "Q5RT2B1": no ';' arrived
 
 
 class ServerTest(unittest.TestCase):
