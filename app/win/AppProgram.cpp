@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <optional>
 #include <stdexcept>
 
 #include "app/win/BoxErrorNotifier.h"
@@ -43,10 +44,13 @@ int Run(HINSTANCE instance, int showCommand) {
     Win32DeviceIo machineDevices;
     DriveSetEnvironment drives(ReadSimulatedDrivesSetting(), machineWmi, machineDevices);
     Win32PipeSystem pipes;
+    // Declared before the window, so COM is uninitialised only after the
+    // window and its update checker are gone.
+    std::optional<ComScope> com;
     MainWindow window({drives.Wmi(), drives.Devices(), pipes});
     window.Create();
 
-    ComScope com;  // uninitialised after the window is gone (FormDestroy)
+    com.emplace();
     const HRESULT security = ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT,
                                                     RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
     const DWORD lastError = ::GetLastError();
