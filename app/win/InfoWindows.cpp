@@ -38,7 +38,8 @@ private:
         const std::string text =
             EditControlText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         DWORD style = ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
-        if (design_.ReadOnly) style |= ES_READONLY;
+        // Enter breaks the line in the editable text instead of going to the dialog.
+        style |= design_.ReadOnly ? ES_READONLY : ES_WANTRETURN;
         HWND memo = AddControl("EDIT", "", style, 0, 0, design_.Width, design_.Height, IDC_INFO_TEXT);
         ::SendMessageA(memo, EM_SETLIMITTEXT, 0, 0);
         SetControlFont(memo, font_);
