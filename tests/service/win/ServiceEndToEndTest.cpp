@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -277,13 +278,12 @@ protected:
     static void SetUpTestSuite() {
         RemoveEverything();
         InstallFresh();
-        setPath = new std::string(WindowsPathOf(RepositoryRoot() + "/examples/demo-drives.ini"));
-        ASSERT_TRUE(SetDriveSetPath(setPath));
+        setPath = std::make_unique<std::string>(WindowsPathOf(RepositoryRoot() + "/examples/demo-drives.ini"));
+        ASSERT_TRUE(SetDriveSetPath(setPath.get()));
     }
     static void TearDownTestSuite() {
         RemoveEverything();
-        delete setPath;
-        setPath = nullptr;
+        setPath.reset();
     }
 
     void SetUp() override {
@@ -297,11 +297,11 @@ protected:
         ASSERT_GE(parsed.Set.Disks.size(), 3u);
     }
 
-    static std::string* setPath;
+    static std::unique_ptr<std::string> setPath;
     DriveSetParseResult parsed;
 };
 
-std::string* ServiceWithDriveSet::setPath = nullptr;
+std::unique_ptr<std::string> ServiceWithDriveSet::setPath;
 
 TEST_F(ServiceWithDriveSet, AtaRequestGetsTheVendorSpecificBytesAndStatusOfItsDisk) {
     const DriveSetDisk& disk = parsed.Set.Disks[0];
