@@ -46,7 +46,7 @@ std::unique_ptr<PipeConnection> OpenWhenFree(PipeSystem& pipes) {
         }
         const auto waitMs = static_cast<std::uint32_t>(std::min<std::uint64_t>(kPipeBusyWaitMs, kPipeBusyTotalMs - elapsed));
         std::uint32_t waitError = 0;
-        if (!pipes.WaitNamedPipe(waitMs, waitError)) {
+        if (!pipes.WaitForPipe(waitMs, waitError)) {
             Fail(line::BusyWait, waitError);
             return nullptr;
         }

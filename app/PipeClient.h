@@ -10,12 +10,6 @@
 #include "app/DriveTable.h"
 #include "common/PipeRecords.h"
 
-// <windows.h> maps WaitNamedPipe to WaitNamedPipeA; the seam's method keeps
-// one name in every translation unit, whatever was included before.
-#ifdef WaitNamedPipe
-#undef WaitNamedPipe
-#endif
-
 namespace velmora {
 
 // System error codes the client tells apart or reports itself.
@@ -59,7 +53,7 @@ public:
     // identification level. On failure returns null and sets error.
     [[nodiscard]] virtual std::unique_ptr<PipeConnection> Open(std::uint32_t& error) = 0;
     // WaitNamedPipeA(kPipeName, timeoutMs). On failure sets error.
-    [[nodiscard]] virtual bool WaitNamedPipe(std::uint32_t timeoutMs, std::uint32_t& error) = 0;
+    [[nodiscard]] virtual bool WaitForPipe(std::uint32_t timeoutMs, std::uint32_t& error) = 0;
     // Milliseconds from some fixed start; measures the busy waits.
     [[nodiscard]] virtual std::uint64_t NowMs() = 0;
 };

@@ -1,7 +1,6 @@
-// <windows.h> first: the pipe header then removes its WaitNamedPipe macro.
-#include <windows.h>
-
 #include "app/win/PipeClientWin.h"
+
+#include <windows.h>
 
 #include <algorithm>
 
@@ -63,7 +62,7 @@ std::unique_ptr<PipeConnection> Win32PipeSystem::Open(std::uint32_t& error) {
     return std::make_unique<Win32PipeConnection>(std::move(handle));
 }
 
-bool Win32PipeSystem::WaitNamedPipe(std::uint32_t timeoutMs, std::uint32_t& error) {
+bool Win32PipeSystem::WaitForPipe(std::uint32_t timeoutMs, std::uint32_t& error) {
     if (!::WaitNamedPipeA(kPipeName, timeoutMs)) {
         error = ::GetLastError();
         return false;

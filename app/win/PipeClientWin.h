@@ -12,7 +12,7 @@ namespace velmora::win {
 class Win32PipeSystem final : public PipeSystem {
 public:
     [[nodiscard]] std::unique_ptr<PipeConnection> Open(std::uint32_t& error) override;
-    [[nodiscard]] bool WaitNamedPipe(std::uint32_t timeoutMs, std::uint32_t& error) override;
+    [[nodiscard]] bool WaitForPipe(std::uint32_t timeoutMs, std::uint32_t& error) override;
     [[nodiscard]] std::uint64_t NowMs() override;
 };
 

@@ -158,7 +158,7 @@ TEST_F(PipeClientTest, TheLastBusyWaitIsShortenedToTheTimeLeft) {
         fakes::FakePipeSystem& inner;
         explicit SlowWaits(fakes::FakePipeSystem& p) : inner(p) {}
         std::unique_ptr<PipeConnection> Open(std::uint32_t& error) override { return inner.Open(error); }
-        bool WaitNamedPipe(std::uint32_t timeoutMs, std::uint32_t&) override {
+        bool WaitForPipe(std::uint32_t timeoutMs, std::uint32_t&) override {
             inner.WaitTimeouts.push_back(timeoutMs);
             inner.ClockMs += 25000;
             return true;

@@ -24,7 +24,7 @@ public:
         error = 0;
         return std::make_unique<Connection>(builder_);
     }
-    bool WaitNamedPipe(std::uint32_t, std::uint32_t&) override { return true; }
+    bool WaitForPipe(std::uint32_t, std::uint32_t&) override { return true; }
     std::uint64_t NowMs() override { return 0; }
 
 private:

@@ -21,7 +21,7 @@ public:
     std::deque<std::uint32_t> OpenErrors;
     // When set, every open fails with it once OpenErrors is used up.
     std::uint32_t OpenErrorAlways = 0;
-    // Non-zero: WaitNamedPipe fails with this error.
+    // Non-zero: WaitForPipe fails with this error.
     std::uint32_t WaitError = 0;
     std::uint32_t ReadModeError = 0;
     std::uint32_t WriteError = 0;
@@ -58,7 +58,7 @@ public:
         return std::make_unique<FakeConnection>(*this);
     }
 
-    bool WaitNamedPipe(std::uint32_t timeoutMs, std::uint32_t& error) override {
+    bool WaitForPipe(std::uint32_t timeoutMs, std::uint32_t& error) override {
         WaitTimeouts.push_back(timeoutMs);
         if (WaitError != 0) {
             ClockMs += timeoutMs;

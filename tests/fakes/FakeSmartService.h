@@ -38,7 +38,7 @@ public:
         return std::make_unique<Connection>(*this);
     }
 
-    bool WaitNamedPipe(std::uint32_t, std::uint32_t& error) override {
+    bool WaitForPipe(std::uint32_t, std::uint32_t& error) override {
         error = OpenError;
         return false;
     }

@@ -45,7 +45,7 @@ public:
         error = 0;
         return std::make_unique<Connection>(builder_);
     }
-    bool WaitNamedPipe(std::uint32_t, std::uint32_t& error) override {
+    bool WaitForPipe(std::uint32_t, std::uint32_t& error) override {
         error = 2;
         return false;
     }

@@ -110,7 +110,7 @@ TEST(Win32PipeClient, NoServiceMeansTheOpenFailsWithFileNotFound) {
 TEST(Win32PipeClient, WaitingForAMissingPipeFailsAtOnce) {
     Win32PipeSystem pipes;
     std::uint32_t error = 0;
-    EXPECT_FALSE(pipes.WaitNamedPipe(10, error));
+    EXPECT_FALSE(pipes.WaitForPipe(10, error));
     EXPECT_NE(error, 0u);
 }
 
