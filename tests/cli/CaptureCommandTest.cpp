@@ -8,7 +8,7 @@
 #include "cli/DriveSetWriter.h"
 #include "common/SimulatedDeviceIo.h"
 #include "common/SimulatedWmiSource.h"
-#include "tests/cli/LoopbackPipeSystem.h"
+#include "tests/cli/SimulatedMachine.h"
 #include "tests/fakes/FakeWmiSource.h"
 #include "tests/fakes/RecordingEventSink.h"
 

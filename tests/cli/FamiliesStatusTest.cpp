@@ -14,7 +14,7 @@
 #include "common/SimulatedDeviceIo.h"
 #include "common/SimulatedWmiSource.h"
 #include "service/ReplyBuilder.h"
-#include "tests/cli/LoopbackPipeSystem.h"
+#include "tests/cli/SimulatedMachine.h"
 #include "tests/fakes/FakeWmiSource.h"
 #include "tests/fakes/RecordingEventSink.h"
 

@@ -10,7 +10,7 @@
 
 #include "app/OsVersion.h"
 #include "app/RawReport.h"
-#include "tests/cli/LoopbackPipeSystem.h"
+#include "tests/cli/SimulatedMachine.h"
 #include "tests/fakes/RecordingEventSink.h"
 
 namespace velmora::cli {

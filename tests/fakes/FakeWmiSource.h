@@ -45,4 +45,14 @@ private:
     std::map<std::pair<std::u16string, std::u16string>, FakeClass> classes_;
 };
 
+// Answers every query with a column but no rows and result 0, which real
+// sources never do but callers must still refuse.
+class RowlessWmiSource final : public WmiSource {
+public:
+    int Execute(std::u16string_view, std::u16string_view, WmiTable& table) override {
+        table.AddColumn(WmiVariant::Text(u"InstanceName"));
+        return 0;
+    }
+};
+
 }  // namespace velmora::fakes

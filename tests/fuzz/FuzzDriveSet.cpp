@@ -28,57 +28,13 @@
 #include "service/NvmeHealthLog.h"
 #include "service/ReplyBuilder.h"
 #include "tests/fakes/FakeWmiSource.h"
+#include "tests/fakes/LoopbackPipeSystem.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace velmora {
 namespace {
 
 constexpr std::size_t kMaxDisksExamined = 16;
-
-// The service behind the pipe: each request written is answered by the
-// reply builder over the same simulated machine.
-class BuilderPipes final : public PipeSystem {
-public:
-    explicit BuilderPipes(ReplyBuilder& builder) : builder_(builder) {}
-
-    std::unique_ptr<PipeConnection> Open(std::uint32_t& error) override {
-        error = 0;
-        return std::make_unique<Connection>(builder_);
-    }
-    bool WaitForPipe(std::uint32_t, std::uint32_t& error) override {
-        error = 2;
-        return false;
-    }
-    std::uint64_t NowMs() override { return 0; }
-
-private:
-    class Connection final : public PipeConnection {
-    public:
-        explicit Connection(ReplyBuilder& builder) : builder_(builder) {}
-        PipeIoResult SetReadModeByte() override { return {true, 0, 0}; }
-        PipeIoResult Write(std::span<const std::uint8_t> bytes) override {
-            FUZZ_CHECK(bytes.size() == PIPE_REQUEST_SIZE);
-            reply_ = builder_.Build(bytes.first<PIPE_REQUEST_SIZE>());
-            FUZZ_CHECK(ReplyChecksumOk(reply_.data(), reply_.size()));
-            written_ = true;
-            return {true, static_cast<std::uint32_t>(bytes.size()), 0};
-        }
-        PipeIoResult Read(std::span<std::uint8_t> bytes) override {
-            if (!written_) return {false, 0, 109};  // ERROR_BROKEN_PIPE
-            const std::size_t count = std::min(bytes.size(), reply_.size() - delivered_);
-            std::copy_n(reply_.begin() + static_cast<std::ptrdiff_t>(delivered_), count, bytes.begin());
-            delivered_ += count;
-            return {true, static_cast<std::uint32_t>(count), 0};
-        }
-
-    private:
-        ReplyBuilder& builder_;
-        ReplyBytes reply_{};
-        std::size_t delivered_ = 0;
-        bool written_ = false;
-    };
-    ReplyBuilder& builder_;
-};
 
 void CheckReply(const ReplyBytes& bytes) {
     FUZZ_CHECK(ReplyChecksumOk(bytes.data(), bytes.size()));
@@ -212,7 +168,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SimulatedWmiSource wmi(set, machine);
     SimulatedDeviceIo io(set);
     ReplyBuilder builder(wmi, io);
-    BuilderPipes pipes(builder);
+    // The service behind the pipe answers every request the toolbox writes.
+    fakes::LoopbackPipeSystem pipes(builder, [](std::span<const std::uint8_t> request, const ReplyBytes* reply) {
+        FUZZ_CHECK(request.size() == PIPE_REQUEST_SIZE);
+        FUZZ_CHECK(ReplyChecksumOk(reply->data(), reply->size()));
+    });
 
     CheckClasses(set, wmi);
     CheckDevices(set, io);

@@ -14,6 +14,7 @@
 #include "app/update/UpdateError.h"
 #include "app/update/UpdateReply.h"
 #include "app/update/UpdateTexts.h"
+#include "tests/app/update/ReferenceReplyLookup.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace velmora::update {
@@ -44,30 +45,6 @@ std::vector<std::string_view> PlainLines(std::string_view text) {
     return lines;
 }
 
-// The lookup exactly as described: an outer walk for the header, an inner
-// walk over its block, resuming after the line that stopped the inner walk.
-std::string PlainValue(const std::vector<std::string_view>& lines, std::string_view section, std::string_view key) {
-    const std::string header = "[" + std::string(section) + "]";
-    const std::string prefix = std::string(key) + "=";
-    std::size_t i = 0;
-    while (i < lines.size()) {
-        if (lines[i] != header) {
-            ++i;
-            continue;
-        }
-        std::size_t j = i + 1;
-        for (; j < lines.size(); ++j) {
-            const std::string_view line = lines[j];
-            if (line.empty() || line.front() == '[') break;
-            if (line.size() > prefix.size() && line.substr(0, prefix.size()) == prefix) {
-                return std::string(line.substr(prefix.size()));
-            }
-        }
-        i = j + 1;
-    }
-    return {};
-}
-
 void AddName(std::vector<std::string>& names, std::string_view name) {
     if (names.size() < kMaxNames) names.emplace_back(name);
 }
@@ -91,7 +68,7 @@ void CheckLookup(std::string_view body) {
     }
     for (const std::string& section : sections) {
         for (const std::string& key : keys) {
-            FUZZ_CHECK(indexed.Value(section, key) == PlainValue(plain, section, key));
+            FUZZ_CHECK(indexed.Value(section, key) == test_support::ReferenceLookup(plain, section, key));
             FUZZ_CHECK(ReadReplyValue(indexed, section, key) == indexed.Value(section, key));
         }
     }

@@ -14,15 +14,8 @@ namespace {
 
 using fakes::FakeClass;
 using fakes::FakeWmiSource;
+using fakes::RowlessWmiSource;
 using fakes::RecordingEventSink;
-
-class RowlessSource final : public WmiSource {
-public:
-    int Execute(std::u16string_view, std::u16string_view, WmiTable& table) override {
-        table.AddColumn(WmiVariant::Text(u"InstanceName"));
-        return 0;
-    }
-};
 
 std::vector<WmiVariant> Bytes(std::size_t count, std::uint16_t type = vt::UI1) {
     std::vector<WmiVariant> elements;
@@ -86,7 +79,7 @@ TEST(QueryFailurePredictData, ReportsEachFailedStepWithItsLineAndCode) {
 }
 
 TEST(QueryFailurePredictData, ReportsLine355WhenTheQueryGivesNoRows) {
-    RowlessSource wmi;
+    RowlessWmiSource wmi;
     RecordingEventSink sink;
     PipeReply reply;
     EXPECT_EQ(QueryFailurePredictData(wmi, u"DISK", reply), -1);

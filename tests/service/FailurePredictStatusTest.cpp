@@ -14,17 +14,8 @@ namespace {
 
 using fakes::FakeClass;
 using fakes::FakeWmiSource;
+using fakes::RowlessWmiSource;
 using fakes::RecordingEventSink;
-
-// Answers every query with the columns but no rows and result 0, which real
-// sources never do but the collectors must still refuse.
-class RowlessSource final : public WmiSource {
-public:
-    int Execute(std::u16string_view, std::u16string_view, WmiTable& table) override {
-        table.AddColumn(WmiVariant::Text(u"InstanceName"));
-        return 0;
-    }
-};
 
 FakeClass StatusRows(std::vector<std::vector<WmiVariant>> rows) {
     return FakeClass{{u"InstanceName", u"Active", u"PredictFailure"}, std::move(rows), 0};
@@ -82,7 +73,7 @@ TEST(QueryFailurePredictStatus, ReportsEachFailedStepWithItsLineAndCode) {
 }
 
 TEST(QueryFailurePredictStatus, ReportsLine302WhenTheQueryGivesNoRows) {
-    RowlessSource wmi;
+    RowlessWmiSource wmi;
     RecordingEventSink sink;
     PipeReply reply;
     EXPECT_EQ(QueryFailurePredictStatus(wmi, u"DISK", reply), -1);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/update/ReplyLines.h"
+#include "tests/app/update/ReferenceReplyLookup.h"
 
 namespace velmora::update {
 namespace {
@@ -81,30 +82,6 @@ TEST(ReplyLines, LookupsFollowTheReplyRules) {
     }
 }
 
-// The lookup walked exactly as described, line by line, to compare the
-// indexed one against.
-std::string ReferenceLookup(const std::vector<std::string_view>& lines, std::string_view section,
-                            std::string_view key) {
-    const std::string header = "[" + std::string(section) + "]";
-    const std::string prefix = std::string(key) + "=";
-    std::size_t i = 0;
-    while (i < lines.size()) {
-        if (lines[i] != header) {
-            ++i;
-            continue;
-        }
-        std::size_t j = i + 1;
-        for (; j < lines.size(); ++j) {
-            const std::string_view line = lines[j];
-            if (line.empty() || line.front() == '[') break;
-            if (line.size() > prefix.size() && line.substr(0, prefix.size()) == prefix)
-                return std::string(line.substr(prefix.size()));
-        }
-        i = j + 1;
-    }
-    return {};
-}
-
 TEST(ReplyLines, IndexedLookupAgreesWithTheLineWalkOnGeneratedReplies) {
     // Small alphabets make repeats, adjacent headers, empty values and stray
     // brackets frequent.
@@ -126,7 +103,7 @@ TEST(ReplyLines, IndexedLookupAgreesWithTheLineWalkOnGeneratedReplies) {
         const ReplyLines lines(body);
         for (const char* section : {"a", "b", "a b", "x"}) {
             for (const char* key : {"k", "j", "a", "a=b"}) {
-                const std::string expected = ReferenceLookup(lines.Lines(), section, key);
+                const std::string expected = test_support::ReferenceLookup(lines.Lines(), section, key);
                 if (!expected.empty()) ++nonEmptyResults;
                 ASSERT_EQ(lines.Value(section, key), expected)
                     << "body:\n" << body << "section " << section << " key " << key;

@@ -1,0 +1,24 @@
+#pragma once
+// A machine made from a drive set: its WMI, its devices and a service
+// answering from them through the loopback pipe.
+
+#include "common/DriveSet.h"
+#include "common/SimulatedDeviceIo.h"
+#include "common/SimulatedWmiSource.h"
+#include "service/ReplyBuilder.h"
+#include "tests/fakes/FakeWmiSource.h"
+#include "tests/fakes/LoopbackPipeSystem.h"
+
+namespace velmora::cli {
+
+struct SimulatedMachine {
+    explicit SimulatedMachine(const DriveSet& set)
+        : wmi(set, fallback), devices(set), builder(wmi, devices), pipes(builder) {}
+    fakes::FakeWmiSource fallback;
+    SimulatedWmiSource wmi;
+    SimulatedDeviceIo devices;
+    ReplyBuilder builder;
+    fakes::LoopbackPipeSystem pipes;
+};
+
+}  // namespace velmora::cli
