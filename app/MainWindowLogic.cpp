@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/DriveEnumeration.h"
-#include "app/OsVersion.h"
+#include "drives/DriveEnumeration.h"
+#include "drives/OsVersion.h"
 #include "common/ErrorReport.h"
 
 namespace velmora {

@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/DrivePresenter.h"
-#include "app/DriveTable.h"
-#include "app/DriveView.h"
-#include "app/PipeClient.h"
+#include "drives/DrivePresenter.h"
+#include "drives/DriveTable.h"
+#include "drives/DriveView.h"
+#include "drives/PipeClient.h"
 #include "common/DeviceIo.h"
 #include "common/WmiSource.h"
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/DriveEnumeration.h"
-#include "app/SerialText.h"
-#include "app/StorageDescriptor.h"
+#include "drives/DriveEnumeration.h"
+#include "drives/IdentityText.h"
+#include "drives/StorageDescriptorDecode.h"
 #include "cli/CommandLine.h"
 #include "cli/DriveSetWriter.h"
 #include "common/AnsiText.h"

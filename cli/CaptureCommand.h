@@ -3,7 +3,7 @@
 // storage descriptors and the service's answer for each), so a support
 // engineer can replay a customer's machine with the same results.
 
-#include "app/PipeClient.h"
+#include "drives/PipeClient.h"
 #include "cli/StatusCommand.h"
 #include "common/DeviceIo.h"
 #include "common/DriveSet.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DriveTable.h"
-#include "app/PipeClient.h"
+#include "drives/DriveTable.h"
+#include "drives/PipeClient.h"
 #include "common/DeviceIo.h"
 #include "common/WmiSource.h"
 

@@ -1,10 +1,10 @@
 #include "cli/UpdatesCommand.h"
 
-#include "app/DriveEnumeration.h"
-#include "app/OsVersion.h"
+#include "drives/DriveEnumeration.h"
+#include "drives/OsVersion.h"
 #include "cli/StatusCommand.h"
-#include "app/update/OfferListing.h"
-#include "app/update/UpdateError.h"
+#include "cli/OfferListing.h"
+#include "update/UpdateError.h"
 #include "cli/CommandLine.h"
 
 namespace velmora::cli {
@@ -17,8 +17,8 @@ ConsoleOutput RunUpdates(WmiSource& wmi, DeviceIo& devices, update::UpdateTransp
     DriveTable table;
     (void)EnumerateDrives(table, wmi, devices, OSVersionPrefix);
     try {
-        const std::vector<update::UpdateOffer> offers = update::ListUpdateOffers(transport, hosts, proxy, table);
-        output.Out = json ? update::FormatOffersJson(offers) : update::FormatOffersText(offers);
+        const std::vector<update::UpdateOffer> offers = ListUpdateOffers(transport, hosts, proxy, table);
+        output.Out = json ? FormatOffersJson(offers) : FormatOffersText(offers);
     } catch (const update::UpdateError& error) {
         output.Err = std::string(error.what()) + "\n";
         output.ExitStatus = exit_status::Failure;

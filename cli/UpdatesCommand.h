@@ -2,9 +2,9 @@
 // "updates": the toolbox's update exchange for the found drives, listing the
 // offers without downloading anything or asking anything.
 
-#include "app/update/ProxySettings.h"
-#include "app/update/UpdateHost.h"
-#include "app/update/UpdateTransport.h"
+#include "update/ProxySettings.h"
+#include "update/UpdateHost.h"
+#include "update/UpdateTransport.h"
 #include "cli/StatusCommand.h"
 #include "common/DeviceIo.h"
 #include "common/WmiSource.h"

@@ -7,6 +7,6 @@ count=0
 while IFS= read -r file; do
   count=$((count+1))
   clang++-14 -std=c++20 -fsyntax-only -Wall -Wextra -Werror -I. "$file" || failed=1
-done < <(find common service app cli -name '*.cpp' -not -path '*/win/*' | sort)
+done < <(find common service drives update app cli -name '*.cpp' -not -path '*/win/*' | sort)
 echo "clang++ compile check: $count files"
 exit $failed

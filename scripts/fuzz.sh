@@ -18,7 +18,7 @@ seconds=${1:-20}
 shift || true
 out=$root/build/${VELMORA_FUZZ_DIR:-fuzz}
 cxx=${VELMORA_FUZZ_CXX:-clang++-14}
-all_targets=(update_reply http_reply drive_set descriptor smart_decode reply_builder)
+all_targets=(update_reply http_reply drive_set descriptor smart_decode pipe_reply_builder)
 if (($#)); then targets=("$@"); else targets=("${all_targets[@]}"); fi
 
 if ! command -v "$cxx" >/dev/null; then
@@ -46,7 +46,7 @@ sanitize="address,undefined -fno-sanitize-recover=undefined"
   echo "  command = \$cxx \$flags -fsanitize=fuzzer,$sanitize \$in -o \$out"
   echo "  description = LINK \$out"
   objects=()
-  for src in common/*.cpp service/*.cpp app/*.cpp app/update/*.cpp; do
+  for src in common/*.cpp service/*.cpp drives/*.cpp update/*.cpp; do
     case $src in *Main.cpp) continue ;; esac
     obj=obj/${src%.cpp}.o
     objects+=("$obj")

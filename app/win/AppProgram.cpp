@@ -9,7 +9,7 @@
 #include "app/win/BoxErrorNotifier.h"
 #include "app/win/HandlerGuard.h"
 #include "app/win/MainWindow.h"
-#include "app/win/PipeClientWin.h"
+#include "drives/win/Win32PipeSystem.h"
 #include "common/DriveSetEnvironment.h"
 #include "common/win/ComScope.h"
 #include "common/win/ComWmiSource.h"

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/update/StartupQuestion.h"
+#include "update/StartupQuestion.h"
 #include "app/win/ModalWindow.h"
 #include "common/win/UniqueHandle.h"
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/DriveView.h"
+#include "drives/DriveView.h"
 #include "app/win/AppResources.h"
 #include "app/win/PictureControl.h"
 

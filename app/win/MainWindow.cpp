@@ -5,7 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "app/update/UpdateTexts.h"
+#include "update/UpdateTexts.h"
 #include "app/win/AppResources.h"
 #include "app/win/GaugeControl.h"
 #include "app/win/GuiFonts.h"

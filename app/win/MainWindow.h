@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "app/DriveTable.h"
+#include "drives/DriveTable.h"
 #include "app/MainWindowLogic.h"
-#include "app/PipeClient.h"
+#include "drives/PipeClient.h"
 #include "app/win/AppResources.h"
 #include "app/win/DriveToolbar.h"
 #include "app/win/UpdateCommandSet.h"

@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "app/update/ProxySettings.h"
-#include "app/update/ProxySetup.h"
-#include "app/update/SettingsStore.h"
+#include "update/ProxySettings.h"
+#include "update/ProxySetup.h"
+#include "update/SettingsStore.h"
 #include "app/win/ModalWindow.h"
 #include "common/win/UniqueHandle.h"
 

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "app/OsVersion.h"
-#include "app/RawReport.h"
+#include "drives/OsVersion.h"
+#include "drives/RawReport.h"
 #include "app/win/AppResources.h"
 #include "app/win/GuiFonts.h"
 #include "app/win/TextFileWriter.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PipeClient.h"
+#include "drives/PipeClient.h"
 #include "app/win/ModalWindow.h"
 #include "app/win/SaveFileDialog.h"
 #include "common/DeviceIo.h"

@@ -3,8 +3,8 @@
 #include <memory>
 #include <utility>
 
-#include "app/update/HttpUpdateTransport.h"
-#include "app/update/UpdateSettings.h"
+#include "update/HttpUpdateTransport.h"
+#include "update/UpdateSettings.h"
 #include "app/win/AppResources.h"
 #include "app/win/MessageBoxWindow.h"
 #include "app/win/ProxySetupDialog.h"

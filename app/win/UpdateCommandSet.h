@@ -15,16 +15,16 @@
 #include <cstdint>
 #include <string>
 
-#include "app/DriveTable.h"
+#include "drives/DriveTable.h"
 #include "app/MainWindowLogic.h"
-#include "app/update/HttpFileSink.h"
-#include "app/update/ProxySettings.h"
-#include "app/update/UpdateChecker.h"
-#include "app/update/UpdateCommands.h"
-#include "app/update/win/MessagePump.h"
-#include "app/update/win/RegistrySettingsStore.h"
-#include "app/update/win/RegistryUpdateHost.h"
-#include "app/update/win/WinsockSocket.h"
+#include "update/HttpFileSink.h"
+#include "update/ProxySettings.h"
+#include "update/UpdateChecker.h"
+#include "update/UpdateCommands.h"
+#include "update/win/MessagePump.h"
+#include "update/win/RegistrySettingsStore.h"
+#include "update/win/RegistryUpdateHost.h"
+#include "update/win/WinsockSocket.h"
 #include "app/win/CheckForUpdatesDialog.h"
 #include "app/win/UpdateWindowUi.h"
 

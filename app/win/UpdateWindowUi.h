@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "app/update/UpdateUi.h"
+#include "update/UpdateUi.h"
 #include "app/win/SaveFileDialog.h"
 
 namespace velmora::win {

@@ -14,7 +14,7 @@
 #include "common/PipeRecords.h"
 #include "common/WmiSource.h"
 #include "common/win/UniqueHandle.h"
-#include "service/ReplyBuilder.h"
+#include "service/PipeReplyBuilder.h"
 #include "service/win/ServiceFramework.h"
 
 namespace velmora::win {
@@ -64,7 +64,7 @@ private:
     void ServeClients(HANDLE connectEvent);
     void FailExecute(std::int32_t line);
 
-    ReplyBuilder builder_;
+    PipeReplyBuilder builder_;
 };
 
 }  // namespace velmora::win

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/OsVersion.h"
+#include "drives/OsVersion.h"
 #include "common/AnsiText.h"
 #include "common/ByteOrder.h"
 #include "common/DriveSet.h"
 #include "common/SimulatedDeviceIo.h"
 #include "common/SimulatedWmiSource.h"
-#include "tests/app/SmartReplies.h"
+#include "tests/drives/PipeReplies.h"
 #include "tests/fakes/FakeSmartService.h"
 #include "tests/fakes/FakeWmiSource.h"
 #include "tests/fakes/RecordingEventSink.h"

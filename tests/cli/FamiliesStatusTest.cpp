@@ -13,7 +13,7 @@
 #include "common/DriveSet.h"
 #include "common/SimulatedDeviceIo.h"
 #include "common/SimulatedWmiSource.h"
-#include "service/ReplyBuilder.h"
+#include "service/PipeReplyBuilder.h"
 #include "tests/cli/SimulatedMachine.h"
 #include "tests/fakes/FakeWmiSource.h"
 #include "tests/fakes/RecordingEventSink.h"

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/OsVersion.h"
-#include "app/RawReport.h"
+#include "drives/OsVersion.h"
+#include "drives/RawReport.h"
 #include "tests/cli/SimulatedMachine.h"
 #include "tests/fakes/RecordingEventSink.h"
 

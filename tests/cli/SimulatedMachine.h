@@ -5,7 +5,7 @@
 #include "common/DriveSet.h"
 #include "common/SimulatedDeviceIo.h"
 #include "common/SimulatedWmiSource.h"
-#include "service/ReplyBuilder.h"
+#include "service/PipeReplyBuilder.h"
 #include "tests/fakes/FakeWmiSource.h"
 #include "tests/fakes/LoopbackPipeSystem.h"
 
@@ -17,7 +17,7 @@ struct SimulatedMachine {
     fakes::FakeWmiSource fallback;
     SimulatedWmiSource wmi;
     SimulatedDeviceIo devices;
-    ReplyBuilder builder;
+    PipeReplyBuilder builder;
     fakes::LoopbackPipeSystem pipes;
 };
 

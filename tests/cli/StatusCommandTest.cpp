@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CommandLine.h"
-#include "tests/app/SmartReplies.h"
+#include "tests/drives/PipeReplies.h"
 #include "tests/fakes/FakeDeviceIo.h"
 #include "tests/fakes/FakePipeSystem.h"
 #include "tests/fakes/FakeWmiSource.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/update/ProxySetup.h"
+#include "update/ProxySetup.h"
 
 namespace velmora::fakes {
 

@@ -13,7 +13,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/update/SettingsStore.h"
+#include "update/SettingsStore.h"
 
 namespace velmora::fakes {
 

@@ -11,7 +11,7 @@
 #include <span>
 #include <vector>
 
-#include "app/PipeClient.h"
+#include "drives/PipeClient.h"
 #include "common/PipeRecords.h"
 
 namespace velmora::fakes {

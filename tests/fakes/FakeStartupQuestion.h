@@ -1,7 +1,7 @@
 #pragma once
 // The start-up question answered by the test; counts how often it appeared.
 
-#include "app/update/StartupQuestion.h"
+#include "update/StartupQuestion.h"
 
 namespace velmora::fakes {
 

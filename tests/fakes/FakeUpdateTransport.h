@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/update/UpdateHost.h"
-#include "app/update/UpdateTransport.h"
+#include "update/UpdateHost.h"
+#include "update/UpdateTransport.h"
 
 namespace velmora::fakes {
 

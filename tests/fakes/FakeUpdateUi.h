@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/update/UpdateUi.h"
+#include "update/UpdateUi.h"
 
 namespace velmora::fakes {
 

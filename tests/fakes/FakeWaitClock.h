@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/update/Clock.h"
+#include "update/Clock.h"
 
 namespace velmora::fakes {
 

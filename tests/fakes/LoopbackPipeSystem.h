@@ -9,9 +9,9 @@
 #include <memory>
 #include <span>
 
-#include "app/PipeClient.h"
+#include "drives/PipeClient.h"
 #include "common/PipeRecords.h"
-#include "service/ReplyBuilder.h"
+#include "service/PipeReplyBuilder.h"
 
 namespace velmora::fakes {
 
@@ -19,7 +19,7 @@ class LoopbackPipeSystem final : public PipeSystem {
 public:
     using Observer = std::function<void(std::span<const std::uint8_t> request, const ReplyBytes* reply)>;
 
-    explicit LoopbackPipeSystem(ReplyBuilder& builder, Observer observer = {})
+    explicit LoopbackPipeSystem(PipeReplyBuilder& builder, Observer observer = {})
         : builder_(builder), observer_(std::move(observer)) {}
 
     std::unique_ptr<PipeConnection> Open(std::uint32_t& error) override {
@@ -62,7 +62,7 @@ private:
         bool written_ = false;
     };
 
-    ReplyBuilder& builder_;
+    PipeReplyBuilder& builder_;
     Observer observer_;
 };
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/update/HttpFileSink.h"
+#include "update/HttpFileSink.h"
 
 namespace velmora::fakes {
 

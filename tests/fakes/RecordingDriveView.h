@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/DriveView.h"
+#include "drives/DriveView.h"
 
 namespace velmora::fakes {
 

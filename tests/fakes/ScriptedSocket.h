@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/update/Socket.h"
+#include "update/Socket.h"
 
 namespace velmora::fakes {
 

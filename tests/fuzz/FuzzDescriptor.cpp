@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DriveEnumeration.h"
-#include "app/StorageDescriptor.h"
+#include "drives/DriveEnumeration.h"
+#include "drives/StorageDescriptorDecode.h"
 #include "common/DeviceIo.h"
 #include "common/PipeRecords.h"
 #include "tests/fuzz/FuzzCheck.h"

@@ -12,21 +12,21 @@
 #include <string_view>
 #include <vector>
 
-#include "app/AtaSmart.h"
-#include "app/DriveEnumeration.h"
-#include "app/DriveHealth.h"
-#include "app/NvmeHealth.h"
-#include "app/PipeClient.h"
-#include "app/RawReport.h"
-#include "app/SmartRefresh.h"
-#include "app/StorageDescriptor.h"
+#include "drives/AtaSmartDecode.h"
+#include "drives/DriveEnumeration.h"
+#include "drives/DriveHealth.h"
+#include "drives/NvmeHealthDecode.h"
+#include "drives/PipeClient.h"
+#include "drives/RawReport.h"
+#include "drives/SmartRefresh.h"
+#include "drives/StorageDescriptorDecode.h"
 #include "common/DriveSet.h"
 #include "common/PipeRecords.h"
 #include "common/SimulatedDeviceIo.h"
 #include "common/SimulatedWmiSource.h"
 #include "common/WmiTable.h"
-#include "service/NvmeHealthLog.h"
-#include "service/ReplyBuilder.h"
+#include "service/NvmeHealthLogReader.h"
+#include "service/PipeReplyBuilder.h"
 #include "tests/fakes/FakeWmiSource.h"
 #include "tests/fakes/LoopbackPipeSystem.h"
 #include "tests/fuzz/FuzzCheck.h"
@@ -114,7 +114,7 @@ void CheckDevices(const DriveSet& set, DeviceIo& io) {
     }
 }
 
-void CheckService(const DriveSet& set, ReplyBuilder& builder) {
+void CheckService(const DriveSet& set, PipeReplyBuilder& builder) {
     const std::size_t count = std::min(set.Disks.size(), kMaxDisksExamined);
     for (std::size_t i = 0; i < count; ++i) {
         const DriveSetDisk& disk = set.Disks[i];
@@ -167,7 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes::FakeWmiSource machine;  // the machine's own classes: none
     SimulatedWmiSource wmi(set, machine);
     SimulatedDeviceIo io(set);
-    ReplyBuilder builder(wmi, io);
+    PipeReplyBuilder builder(wmi, io);
     // The service behind the pipe answers every request the toolbox writes.
     fakes::LoopbackPipeSystem pipes(builder, [](std::span<const std::uint8_t> request, const ReplyBytes* reply) {
         FUZZ_CHECK(request.size() == PIPE_REQUEST_SIZE);

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/update/HttpClient.h"
+#include "update/HttpClient.h"
 #include "tests/fakes/FakeWaitClock.h"
 #include "tests/fakes/MemoryFileSink.h"
 #include "tests/fakes/ScriptedSocket.h"

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/AtaSmart.h"
-#include "app/DriveHealth.h"
-#include "app/NvmeHealth.h"
-#include "app/RawReport.h"
-#include "app/SmartRefresh.h"
-#include "app/StorageDescriptor.h"
+#include "drives/AtaSmartDecode.h"
+#include "drives/DriveHealth.h"
+#include "drives/NvmeHealthDecode.h"
+#include "drives/RawReport.h"
+#include "drives/SmartRefresh.h"
+#include "drives/StorageDescriptorDecode.h"
 #include "common/PipeRecords.h"
 #include "tests/fakes/DescriptorBytes.h"
 #include "tests/fakes/FakeDevicesByPath.h"

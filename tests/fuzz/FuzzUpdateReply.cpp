@@ -8,13 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "app/DriveTable.h"
-#include "app/update/FileNameFromUrl.h"
-#include "app/update/ReplyLines.h"
-#include "app/update/UpdateError.h"
-#include "app/update/UpdateReply.h"
-#include "app/update/UpdateTexts.h"
-#include "tests/app/update/ReferenceReplyLookup.h"
+#include "drives/DriveTable.h"
+#include "update/FileNameFromUrl.h"
+#include "update/UpdateReplyLines.h"
+#include "update/UpdateError.h"
+#include "update/UpdateReplyParser.h"
+#include "update/UpdateTexts.h"
+#include "tests/update/ReferenceReplyLookup.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace velmora::update {
@@ -50,7 +50,7 @@ void AddName(std::vector<std::string>& names, std::string_view name) {
 }
 
 void CheckLookup(std::string_view body) {
-    const ReplyLines indexed(body);
+    const UpdateReplyLines indexed(body);
     const std::vector<std::string_view> plain = PlainLines(body);
     FUZZ_CHECK(indexed.Lines() == plain);
 

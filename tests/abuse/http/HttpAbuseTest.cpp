@@ -22,16 +22,16 @@
 #include <span>
 #include <string>
 
-#include "app/DriveTable.h"
-#include "app/update/HttpClient.h"
-#include "app/update/HttpUpdateTransport.h"
-#include "app/update/UpdateError.h"
-#include "app/update/UpdateExchange.h"
-#include "app/update/UpdateTexts.h"
-#include "app/update/win/MessagePump.h"
-#include "app/update/win/WinsockSocket.h"
+#include "drives/DriveTable.h"
+#include "update/HttpClient.h"
+#include "update/HttpUpdateTransport.h"
+#include "update/UpdateError.h"
+#include "update/UpdateExchange.h"
+#include "update/UpdateTexts.h"
+#include "update/win/MessagePump.h"
+#include "update/win/WinsockSocket.h"
 #include "tests/abuse/http/PumpWitness.h"
-#include "tests/app/update/win/http/LoopbackServer.h"
+#include "tests/update/win/http/LoopbackServer.h"
 
 namespace velmora::testing {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DriveView.h"
+#include "drives/DriveView.h"
 #include "app/win/AppResources.h"
 #include "service/win/SmartVelmoraService.h"
 #include "tests/app/win/gui/ToolboxProcess.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/update/UpdateTexts.h"
+#include "update/UpdateTexts.h"
 #include "app/win/AppResources.h"
 #include "app/win/CheckForUpdatesDialog.h"
 #include "service/win/SmartVelmoraService.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/update/ProxySetup.h"
+#include "update/ProxySetup.h"
 #include "app/win/AppResources.h"
 #include "app/win/MessageBoxWindow.h"
 #include "app/win/ProxySetupDialog.h"

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/update/win/WinsockSocket.h"
+#include "update/win/WinsockSocket.h"
 #include "common/win/UniqueHandle.h"
 
 namespace velmora::testing {

@@ -1,0 +1,73 @@
+#include "cli/OfferListing.h"
+
+#include <new>
+
+#include "common/AnsiText.h"
+#include "common/JsonText.h"
+#include "update/UpdateError.h"
+#include "update/UpdateExchange.h"
+#include "update/UpdateReplyParser.h"
+#include "update/UpdateTexts.h"
+
+namespace velmora::cli {
+
+namespace {
+
+namespace OfferKind = update::OfferKind;
+using update::UpdateOffer;
+
+const char* KindName(std::int32_t kind) {
+    return kind == OfferKind::Application ? "application" : kind == OfferKind::Firmware ? "firmware" : "unknown";
+}
+
+void AppendJsonString(std::string& out, const std::string& ansi) { out += JsonString(AnsiToUtf8(ansi)); }
+
+}  // namespace
+
+std::vector<UpdateOffer> ListUpdateOffers(update::UpdateTransport& transport, update::UpdateHostSource& hosts,
+                                          const update::ProxySettings& proxy, DriveTable& drives) {
+    std::string body;
+    try {
+        body = update::FetchUpdateReply(transport, hosts, proxy, drives);
+    } catch (const std::bad_alloc&) {
+        throw update::UpdateError(update::message::OutOfMemory);
+    }
+    std::vector<UpdateOffer> offers;
+    update::ParseUpdateReply(body, drives, offers);
+    return offers;
+}
+
+std::string FormatOffersText(const std::vector<UpdateOffer>& offers) {
+    std::string text;
+    for (const UpdateOffer& offer : offers) {
+        text += KindName(offer.Kind);
+        if (offer.Kind == OfferKind::Firmware) text += " for " + offer.DriveModel;
+        text += ": version " + offer.OfferedVersion;
+        text += ", file " + (offer.FileName.empty() ? std::string("(none)") : offer.FileName);
+        text += ", " + offer.Url + '\n';
+    }
+    return text;
+}
+
+std::string FormatOffersJson(const std::vector<UpdateOffer>& offers) {
+    std::string out = "{\"offers\": [";
+    for (std::size_t i = 0; i < offers.size(); ++i) {
+        const UpdateOffer& offer = offers[i];
+        if (i > 0) out += ", ";
+        out += "{\"kind\": ";
+        AppendJsonString(out, KindName(offer.Kind));
+        out += ", \"drive_model\": ";
+        AppendJsonString(out, offer.DriveModel);
+        out += ", \"offered_version\": ";
+        AppendJsonString(out, offer.OfferedVersion);
+        out += ", \"file_name\": ";
+        AppendJsonString(out, offer.FileName);
+        out += ", \"url\": ";
+        AppendJsonString(out, offer.Url);
+        out += '}';
+    }
+    out += "]}\n";
+    return out;
+}
+
+}  // namespace velmora::cli

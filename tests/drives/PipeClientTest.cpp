@@ -1,0 +1,186 @@
+#include "drives/PipeClient.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "tests/fakes/FakePipeSystem.h"
+#include "tests/fakes/RecordingEventSink.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::uint32_t kFileNotFound = 2;
+constexpr std::uint32_t kAccessDenied = 5;
+constexpr std::uint32_t kBrokenPipe = 109;
+
+std::vector<std::uint8_t> CountingReply() {
+    std::vector<std::uint8_t> reply(PIPE_REPLY_SIZE);
+    std::iota(reply.begin(), reply.end(), std::uint8_t{1});
+    return reply;
+}
+
+struct PipeClientTest : ::testing::Test {
+    PipeClientTest() {
+        drive.Index = 3;
+        drive.InterfaceType = kInterfaceNvme;
+        drive.PNPDeviceID = "SCSI\\DISK&VEN_NVME&PROD_VELMORA\\5&2";
+        pipes.Reply = CountingReply();
+        reply.fill(0xAA);
+    }
+    int Request() { return RequestSmartData(pipes, drive, reply); }
+
+    fakes::RecordingEventSink events;
+    fakes::FakePipeSystem pipes;
+    DriveInfo drive;
+    ReplyBytes reply{};
+};
+
+TEST_F(PipeClientTest, OneExchangeSendsTheRequestAndFillsTheWholeReply) {
+    ASSERT_EQ(Request(), 0);
+    ASSERT_EQ(pipes.Written.size(), PIPE_REQUEST_SIZE);
+    const PipeRequest sent = PipeRequest::Decode(std::span<const std::uint8_t, PIPE_REQUEST_SIZE>(pipes.Written.data(), PIPE_REQUEST_SIZE));
+    EXPECT_EQ(sent.DriveNumber, 3);
+    EXPECT_EQ(sent.InterfaceType, kInterfaceNvme);
+    EXPECT_EQ(sent.InstanceName, drive.PNPDeviceID);
+    EXPECT_TRUE(std::equal(reply.begin(), reply.end(), pipes.Reply.begin()));
+    EXPECT_EQ(pipes.OpenCount, 1);
+    EXPECT_EQ(pipes.ClosedCount, 1);
+    EXPECT_TRUE(events.Entries.empty());
+}
+
+TEST_F(PipeClientTest, AReplyInPiecesIsCollectedWhole) {
+    for (std::size_t chunk : {std::size_t{1000}, std::size_t{4116}, std::size_t{1}}) {
+        pipes.ReadChunk = chunk;
+        reply.fill(0);
+        ASSERT_EQ(Request(), 0) << chunk;
+        EXPECT_TRUE(std::equal(reply.begin(), reply.end(), pipes.Reply.begin())) << chunk;
+    }
+    EXPECT_TRUE(events.Entries.empty());
+}
+
+TEST_F(PipeClientTest, ALongDeviceIdIsSentAsItsFirst511CharactersWithTheLastByteZero) {
+    drive.PNPDeviceID = std::string(600, 'P');
+    ASSERT_EQ(Request(), 0);
+    ASSERT_EQ(pipes.Written.size(), PIPE_REQUEST_SIZE);
+    EXPECT_EQ(pipes.Written[519], 0);
+    EXPECT_EQ(std::count(pipes.Written.begin(), pipes.Written.end(), 'P'), 511);
+    EXPECT_EQ(pipes.Written[518], 'P');
+}
+
+TEST_F(PipeClientTest, AnEmptyDeviceIdLeavesTheNameAllZero) {
+    drive.PNPDeviceID.clear();
+    ASSERT_EQ(Request(), 0);
+    ASSERT_EQ(pipes.Written.size(), PIPE_REQUEST_SIZE);
+    EXPECT_TRUE(std::all_of(pipes.Written.begin() + 8, pipes.Written.end(), [](std::uint8_t b) { return b == 0; }));
+}
+
+TEST_F(PipeClientTest, EachFailureIsReportedAtItsLineAndClosesWhatWasOpened) {
+    struct Case {
+        const char* name;
+        void (*arrange)(fakes::FakePipeSystem&);
+        const char* entry;
+        int closed;
+    };
+    const Case cases[] = {
+        {"service not running", [](fakes::FakePipeSystem& p) { p.OpenErrorAlways = kFileNotFound; },
+         "FILE pipe LINE 38 CODE 2", 0},
+        {"access denied", [](fakes::FakePipeSystem& p) { p.OpenErrorAlways = kAccessDenied; },
+         "FILE pipe LINE 38 CODE 5", 0},
+        {"busy wait fails",
+         [](fakes::FakePipeSystem& p) {
+             p.OpenErrorAlways = pipe_error::PipeBusy;
+             p.WaitError = pipe_error::SemTimeout;
+         },
+         "FILE pipe LINE 46 CODE 121", 0},
+        {"read mode refused", [](fakes::FakePipeSystem& p) { p.ReadModeError = 1; }, "FILE pipe LINE 63 CODE 1", 1},
+        {"write fails", [](fakes::FakePipeSystem& p) { p.WriteError = 232; }, "FILE pipe LINE 83 CODE 232", 1},
+        {"read fails", [](fakes::FakePipeSystem& p) { p.ReadError = kBrokenPipe; }, "FILE pipe LINE 96 CODE 109", 1},
+        {"dropped without reply",
+         [](fakes::FakePipeSystem& p) {
+             p.Reply.clear();
+             p.ErrorAfterReply = kBrokenPipe;
+         },
+         "FILE pipe LINE 96 CODE 109", 1},
+        {"short reply then broken pipe",
+         [](fakes::FakePipeSystem& p) {
+             p.Reply.resize(100);
+             p.ErrorAfterReply = kBrokenPipe;
+         },
+         "FILE pipe LINE 96 CODE 109", 1},
+        {"short reply then quiet close", [](fakes::FakePipeSystem& p) { p.Reply.resize(PIPE_REPLY_SIZE - 1); },
+         "FILE pipe LINE 96 CODE 38", 1},
+    };
+    for (const auto& c : cases) {
+        fakes::FakePipeSystem failing;
+        failing.Reply = CountingReply();
+        c.arrange(failing);
+        events.Entries.clear();
+        EXPECT_EQ(RequestSmartData(failing, drive, reply), -1) << c.name;
+        EXPECT_EQ(events.Entries, (std::vector<std::string>{c.entry})) << c.name;
+        EXPECT_EQ(failing.ClosedCount, c.closed) << c.name;
+    }
+}
+
+TEST_F(PipeClientTest, ABusyServiceIsWaitedForAndThenAnsweredWithoutReport) {
+    pipes.OpenErrors = {pipe_error::PipeBusy, pipe_error::PipeBusy};
+    ASSERT_EQ(Request(), 0);
+    EXPECT_EQ(pipes.OpenCount, 3);
+    EXPECT_EQ(pipes.WaitTimeouts, (std::vector<std::uint32_t>{20000, 20000}));
+    EXPECT_EQ(pipes.ClosedCount, 1);
+    EXPECT_TRUE(events.Entries.empty());
+}
+
+TEST_F(PipeClientTest, APipeThatStaysBusyIsGivenUpAfterSixtySeconds) {
+    pipes.OpenErrorAlways = pipe_error::PipeBusy;  // every wait succeeds after 1 s, every open finds it busy again
+    EXPECT_EQ(Request(), -1);
+    EXPECT_EQ(events.Entries, (std::vector<std::string>{"FILE pipe LINE 46 CODE 121"}));
+    EXPECT_EQ(pipes.ClockMs, kPipeBusyTotalMs);
+    EXPECT_EQ(pipes.WaitTimeouts.size(), 60u);
+    EXPECT_EQ(pipes.OpenCount, 61);
+}
+
+TEST_F(PipeClientTest, TheLastBusyWaitIsShortenedToTheTimeLeft) {
+    pipes.OpenErrorAlways = pipe_error::PipeBusy;
+    pipes.WaitError = pipe_error::SemTimeout;  // each wait runs its full time
+    pipes.ClockMs = 5000;                      // the clock does not start at zero
+    EXPECT_EQ(Request(), -1);
+    EXPECT_EQ(pipes.WaitTimeouts, (std::vector<std::uint32_t>{20000}));
+
+    fakes::FakePipeSystem slow;
+    slow.OpenErrorAlways = pipe_error::PipeBusy;
+    slow.ClockMs = 7;
+    // Waits that end early but late enough to reach the limit in three steps.
+    struct SlowWaits final : PipeSystem {
+        fakes::FakePipeSystem& inner;
+        explicit SlowWaits(fakes::FakePipeSystem& p) : inner(p) {}
+        std::unique_ptr<PipeConnection> Open(std::uint32_t& error) override { return inner.Open(error); }
+        bool WaitForPipe(std::uint32_t timeoutMs, std::uint32_t&) override {
+            inner.WaitTimeouts.push_back(timeoutMs);
+            inner.ClockMs += 25000;
+            return true;
+        }
+        std::uint64_t NowMs() override { return inner.NowMs(); }
+    } waits(slow);
+    EXPECT_EQ(RequestSmartData(waits, drive, reply), -1);
+    EXPECT_EQ(slow.WaitTimeouts, (std::vector<std::uint32_t>{20000, 20000, 10000}));
+    EXPECT_EQ(events.Entries.back(), "FILE pipe LINE 46 CODE 121");
+}
+
+TEST(BuildSmartRequest, CarriesDriveNumberInterfaceAndDeviceId) {
+    DriveInfo drive;
+    drive.Index = -7;
+    drive.InterfaceType = kInterfaceUsb;
+    drive.PNPDeviceID = "USBSTOR\\DISK";
+    const RequestBytes bytes = BuildSmartRequest(drive);
+    const PipeRequest decoded = PipeRequest::Decode(bytes);
+    EXPECT_EQ(decoded.DriveNumber, -7);
+    EXPECT_EQ(decoded.InterfaceType, kInterfaceUsb);
+    EXPECT_EQ(decoded.InstanceName, "USBSTOR\\DISK");
+}
+
+}  // namespace
+}  // namespace velmora

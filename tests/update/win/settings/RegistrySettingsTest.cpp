@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "update/SettingsNames.h"
+#include "update/UpdateSettings.h"
+#include "update/win/RegistrySettingsStore.h"
+#include "update/win/RegistryUpdateHost.h"
+#include "common/win/UniqueHandle.h"
+#include "tests/fakes/FakeStartupQuestion.h"
+
+namespace velmora::update::win {
+namespace {
+
+using velmora::win::RegistryKey;
+
+// A key of the test's own under the current user, removed at both ends.
+class RegistrySettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        subKey_ = "SOFTWARE\\VelmoraTests\\UpdateSettings" + std::to_string(::GetCurrentProcessId());
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, subKey_.c_str());
+    }
+    void TearDown() override { ::RegDeleteKeyA(HKEY_CURRENT_USER, subKey_.c_str()); }
+
+    bool KeyExists() {
+        RegistryKey key;
+        return ::RegOpenKeyExA(HKEY_CURRENT_USER, subKey_.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    }
+    RegistryKey CreateKey() {
+        RegistryKey key;
+        EXPECT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, subKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                    key.put(), nullptr),
+                  ERROR_SUCCESS);
+        return key;
+    }
+    // (type, DWORD value) as stored; type 0 when missing.
+    std::pair<DWORD, DWORD> Dword(const char* name) {
+        RegistryKey key = CreateKey();
+        DWORD type = 0;
+        DWORD value = 0;
+        DWORD size = sizeof value;
+        if (::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS)
+            return {0, 0};
+        return {type, value};
+    }
+    void StoreText(const char* name, const std::string& text, DWORD type = REG_SZ) {
+        RegistryKey key = CreateKey();
+        ASSERT_EQ(::RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                                   static_cast<DWORD>(text.size() + 1)),
+                  ERROR_SUCCESS);
+    }
+
+    std::string subKey_;
+};
+
+TEST_F(RegistrySettingsTest, AFreshKeyGetsTheFourDefaultsAsDwords) {
+    RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
+    fakes::FakeStartupQuestion question;
+    std::uint8_t autoCheck = 9;
+    ProxySettings proxy{true, "x", 1};
+    LoadSettings(store, question, autoCheck, proxy);
+    for (const char* name : {setting::UpdatesAutoCheck, setting::UpdatesDontAsk, setting::HTTP_Proxy,
+                             setting::HTTP_ProxyPort}) {
+        EXPECT_EQ(Dword(name), (std::pair<DWORD, DWORD>{REG_DWORD, 0})) << name;
+    }
+    EXPECT_EQ(Dword(setting::HTTP_ProxyAddress).first, 0u) << "the address is not created";
+    EXPECT_EQ(question.Shown, 1);
+    EXPECT_EQ(autoCheck, 0);
+    EXPECT_EQ(proxy, (ProxySettings{false, "", 0}));
+}
+
+TEST_F(RegistrySettingsTest, ValuesRoundTripWithTheirTypes) {
+    RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
+    {
+        const auto key = store.Open(SettingsAccess::CreateReadWrite);
+        key->WriteBool(setting::HTTP_Proxy, true);
+        key->WriteInteger(setting::HTTP_ProxyPort, -8080);
+        key->WriteString(setting::HTTP_ProxyAddress, " proxy.lan ");
+    }
+    const auto key = store.Open(SettingsAccess::ReadOnly);
+    ASSERT_NE(key, nullptr);
+    EXPECT_TRUE(key->ReadBool(setting::HTTP_Proxy));
+    EXPECT_EQ(key->ReadInteger(setting::HTTP_ProxyPort), -8080);
+    EXPECT_EQ(key->ReadString(setting::HTTP_ProxyAddress), " proxy.lan ");
+    EXPECT_EQ(key->ReadString("Missing"), "");
+    EXPECT_FALSE(key->ValueExists("Missing"));
+    EXPECT_EQ(Dword(setting::HTTP_ProxyPort), (std::pair<DWORD, DWORD>{REG_DWORD, static_cast<DWORD>(-8080)}));
+}
+
+TEST_F(RegistrySettingsTest, WrongTypesAreRefusedWithTheValueName) {
+    StoreText(setting::HTTP_Proxy, "1");
+    {
+        RegistryKey key = CreateKey();
+        const DWORD number = 5;
+        ASSERT_EQ(::RegSetValueExA(key.get(), setting::HTTP_ProxyAddress, 0, REG_DWORD,
+                                   reinterpret_cast<const BYTE*>(&number), sizeof number),
+                  ERROR_SUCCESS);
+        const BYTE eight[8] = {};
+        ASSERT_EQ(::RegSetValueExA(key.get(), setting::HTTP_ProxyPort, 0, REG_QWORD, eight, sizeof eight),
+                  ERROR_SUCCESS);
+    }
+    RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
+    const auto key = store.Open(SettingsAccess::ReadOnly);
+    ASSERT_NE(key, nullptr);
+    const std::pair<const char*, std::function<void()>> reads[] = {
+        {"Invalid data type for 'HTTP_Proxy'", [&] { (void)key->ReadBool(setting::HTTP_Proxy); }},
+        {"Invalid data type for 'HTTP_ProxyAddress'", [&] { (void)key->ReadString(setting::HTTP_ProxyAddress); }},
+        {"Invalid data type for 'HTTP_ProxyPort'", [&] { (void)key->ReadInteger(setting::HTTP_ProxyPort); }},
+        {"Invalid data type for 'UpdatesDontAsk'", [&] { (void)key->ReadBool(setting::UpdatesDontAsk); }},
+    };
+    for (const auto& [text, read] : reads) {
+        try {
+            read();
+            ADD_FAILURE() << "read: " << text;
+        } catch (const SettingsError& error) {
+            EXPECT_STREQ(error.what(), text);
+        }
+    }
+}
+
+TEST_F(RegistrySettingsTest, AReadOnlyKeyRefusesWritesAndIsNeverCreated) {
+    RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
+    EXPECT_EQ(store.Open(SettingsAccess::ReadOnly), nullptr);
+    EXPECT_EQ(ReadSettingsReadOnly(store), StoredSettings{});
+    EXPECT_FALSE(KeyExists());
+
+    (void)CreateKey();
+    const auto key = store.Open(SettingsAccess::ReadOnly);
+    ASSERT_NE(key, nullptr);
+    try {
+        key->WriteBool(setting::UpdatesAutoCheck, true);
+        ADD_FAILURE() << "written";
+    } catch (const SettingsError& error) {
+        EXPECT_STREQ(error.what(), "Failed to set data for 'UpdatesAutoCheck'");
+    }
+}
+
+TEST_F(RegistrySettingsTest, TheToolboxKeyIsTheCurrentUsersSettingsKey) {
+    // This test program runs in a prefix of its own, so the real key is free.
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+    RegistrySettingsStore store;
+    std::uint8_t autoCheck = 0;
+    EXPECT_EQ(ToggleCheckOnStartUp(store, false, autoCheck), true);
+    RegistryKey key;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\VELMORA\\Corvexa", 0, KEY_READ, key.put()),
+              ERROR_SUCCESS);
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    ASSERT_EQ(::RegQueryValueExA(key.get(), "UpdatesAutoCheck", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                                 &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(value, 1u);
+    key.reset();
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+TEST_F(RegistrySettingsTest, TheUpdateHostIsReadAsText) {
+    using State = UpdateHostSetting::State;
+    RegistryUpdateHost hosts(HKEY_CURRENT_USER, subKey_);
+    EXPECT_EQ(hosts.ReadUpdateHost().Kind, State::Absent) << "no key";
+    (void)CreateKey();
+    EXPECT_EQ(hosts.ReadUpdateHost().Kind, State::Absent) << "no value";
+    StoreText(setting::UpdateHost, " 127.0.0.1:8080 ");
+    const UpdateHostSetting text = hosts.ReadUpdateHost();
+    EXPECT_EQ(text.Kind, State::Text);
+    EXPECT_EQ(text.Text, " 127.0.0.1:8080 ");
+    EXPECT_EQ(UpdateBaseUrl(text), std::optional<std::string>("http://127.0.0.1:8080/daveruri/"));
+    StoreText(setting::UpdateHost, "%HOST%", REG_EXPAND_SZ);
+    EXPECT_EQ(hosts.ReadUpdateHost().Kind, State::Unreadable);
+}
+
+TEST_F(RegistrySettingsTest, NoMachineWideUpdateHostMeansTheBuiltInOne) {
+    RegistryUpdateHost hosts;
+    const UpdateHostSetting setting = hosts.ReadUpdateHost();
+    EXPECT_EQ(setting.Kind, UpdateHostSetting::State::Absent);
+    EXPECT_EQ(UpdateBaseUrl(setting), std::optional<std::string>("http://update.velmora.com/daveruri/"));
+}
+
+}  // namespace
+}  // namespace velmora::update::win

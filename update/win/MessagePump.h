@@ -1,0 +1,20 @@
+#pragma once
+// The wait of the user-interface thread: sleep about 2 ms, then process the
+// pending window messages, so windows repaint and menus and timers work
+// while the HTTP client waits for the network.
+
+#include "update/Clock.h"
+
+namespace velmora::win {
+
+// Dispatches every pending message of the calling thread. Returns false when
+// it met WM_QUIT; the quit message is posted again for the main loop.
+[[nodiscard]] bool PumpPendingMessages() noexcept;
+
+class MessagePumpClock final : public WaitClock {
+public:
+    [[nodiscard]] std::uint64_t NowMs() override;
+    [[nodiscard]] bool Pause() override;
+};
+
+}  // namespace velmora::win

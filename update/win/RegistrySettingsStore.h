@@ -1,0 +1,28 @@
+#pragma once
+// The settings store in the registry: the key SOFTWARE\VELMORA\Corvexa of
+// the current user, integers as REG_DWORD and texts as REG_SZ. Writable
+// opens use full access and create the key; read-only opens never create it.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "update/SettingsStore.h"
+
+namespace velmora::update::win {
+
+class RegistrySettingsStore final : public SettingsStore {
+public:
+    RegistrySettingsStore();
+    // Another place, for tests.
+    RegistrySettingsStore(HKEY root, std::string subKey);
+
+    [[nodiscard]] std::unique_ptr<SettingsKey> Open(SettingsAccess access) override;
+
+private:
+    HKEY root_;
+    std::string subKey_;
+};
+
+}  // namespace velmora::update::win

@@ -1,0 +1,27 @@
+#pragma once
+// The machine-wide update host: HKEY_LOCAL_MACHINE\SOFTWARE\VELMORA\Corvexa,
+// value UpdateHost (REG_SZ), in the 64-bit view. A missing key or value is
+// absent; another type or a failed read is unreadable (the check fails).
+
+#include <windows.h>
+
+#include <string>
+
+#include "update/UpdateHost.h"
+
+namespace velmora::update::win {
+
+class RegistryUpdateHost final : public UpdateHostSource {
+public:
+    RegistryUpdateHost();
+    // Another place, for tests.
+    RegistryUpdateHost(HKEY root, std::string subKey);
+
+    [[nodiscard]] UpdateHostSetting ReadUpdateHost() override;
+
+private:
+    HKEY root_;
+    std::string subKey_;
+};
+
+}  // namespace velmora::update::win
