@@ -24,7 +24,7 @@ void ProxySetupPresenter::CBUseHTTP_ProxyClick() { view_.SetFieldsEditable(view_
 void ProxySetupPresenter::BSaveClick() {
     try {
         const std::unique_ptr<SettingsKey> key = store_.Open(SettingsAccess::CreateReadWrite);
-        if (!key) throw SettingsError(kCannotOpenKeyText);
+        if (!key) throw CannotOpenKey();
         if (view_.UseProxy()) {
             const std::string address = view_.AddressText();
             if (address.empty()) {

@@ -1,25 +1,29 @@
 #pragma once
-// Where the update checker keeps its settings, and the texts of a failed
-// access. The key lives under HKEY_CURRENT_USER; UpdateHost (machine-wide)
-// under HKEY_LOCAL_MACHINE.
+// The update checker's values under the product's key (common/RegistryNames.h)
+// with the types each accepts, and the texts of a failed access. The settings
+// live under HKEY_CURRENT_USER; UpdateHost (machine-wide) under
+// HKEY_LOCAL_MACHINE.
+
+#include "common/RegistryNames.h"
 
 namespace velmora::update {
 
-inline constexpr char kSettingsKey[] = "SOFTWARE\\VELMORA\\Corvexa";
-
+// A settings value of another type than its own makes the read fail with
+// "Invalid data type for '<name>'"; an unreadable UpdateHost makes the check
+// fail.
 namespace setting {
 inline constexpr char UpdatesAutoCheck[] = "UpdatesAutoCheck";    // REG_DWORD, default 0
 inline constexpr char UpdatesDontAsk[] = "UpdatesDontAsk";        // REG_DWORD, default 0
 inline constexpr char HTTP_Proxy[] = "HTTP_Proxy";                // REG_DWORD, default 0
-inline constexpr char HTTP_ProxyAddress[] = "HTTP_ProxyAddress";  // REG_SZ, default empty, never created at load
+inline constexpr char HTTP_ProxyAddress[] = "HTTP_ProxyAddress";  // REG_SZ only, default empty, never created at load
 inline constexpr char HTTP_ProxyPort[] = "HTTP_ProxyPort";        // REG_DWORD (signed), default 0
-inline constexpr char UpdateHost[] = "UpdateHost";                // REG_SZ, HKEY_LOCAL_MACHINE, optional
+inline constexpr char UpdateHost[] = "UpdateHost";                // REG_SZ only, HKEY_LOCAL_MACHINE, optional
 }  // namespace setting
 
 // %s: the value's name.
 inline constexpr char kInvalidDataTypeFormat[] = "Invalid data type for '%s'";
 inline constexpr char kFailedToSetDataFormat[] = "Failed to set data for '%s'";
-// Our own text: the key could not be opened or created.
-inline constexpr char kCannotOpenKeyText[] = "Failed to open registry key 'SOFTWARE\\VELMORA\\Corvexa'";
+// Our own text: the key could not be opened or created. %s: the key's path.
+inline constexpr char kCannotOpenKeyFormat[] = "Failed to open registry key '%s'";
 
 }  // namespace velmora::update

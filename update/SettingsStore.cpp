@@ -24,4 +24,6 @@ SettingsError FailedToSetData(std::string_view valueName) {
     return SettingsError(WithName(kFailedToSetDataFormat, valueName));
 }
 
+SettingsError CannotOpenKey() { return SettingsError(WithName(kCannotOpenKeyFormat, kRegistryKeyPath)); }
+
 }  // namespace velmora::update

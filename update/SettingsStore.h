@@ -19,6 +19,8 @@ public:
 // "Invalid data type for 'NAME'" and "Failed to set data for 'NAME'".
 [[nodiscard]] SettingsError InvalidDataType(std::string_view valueName);
 [[nodiscard]] SettingsError FailedToSetData(std::string_view valueName);
+// "Failed to open registry key '<the product's key path>'".
+[[nodiscard]] SettingsError CannotOpenKey();
 
 // One open key; closed when destroyed.
 class SettingsKey {

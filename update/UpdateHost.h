@@ -19,7 +19,7 @@ struct UpdateHostSetting {
     std::string Text;
 };
 
-// Windows: HKEY_LOCAL_MACHINE\SOFTWARE\VELMORA\Corvexa, UpdateHost (REG_SZ).
+// Windows: HKEY_LOCAL_MACHINE, the product's key, UpdateHost (REG_SZ).
 class UpdateHostSource {
 public:
     virtual ~UpdateHostSource() = default;

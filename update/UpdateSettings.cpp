@@ -8,7 +8,7 @@ namespace {
 
 std::unique_ptr<SettingsKey> OpenForWriting(SettingsStore& store) {
     std::unique_ptr<SettingsKey> key = store.Open(SettingsAccess::CreateReadWrite);
-    if (!key) throw SettingsError(kCannotOpenKeyText);
+    if (!key) throw CannotOpenKey();
     return key;
 }
 

@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "common/win/UniqueHandle.h"
+#include "common/RegistryNames.h"
+#include "common/win/Registry.h"
 
 namespace velmora::win {
 
@@ -23,32 +24,19 @@ std::optional<std::string> Expand(const std::string& text) {
 }  // namespace
 
 std::optional<std::string> ReadSimulatedDrivesSetting() {
-    return ReadSimulatedDrivesSetting(HKEY_LOCAL_MACHINE, kDriveSetKeyPath);
+    return ReadSimulatedDrivesSetting(HKEY_LOCAL_MACHINE, kRegistryKeyPath);
 }
 
 std::optional<std::string> ReadSimulatedDrivesSetting(HKEY root, const char* subKey) {
-    RegistryKey key;
     // The 64-bit view whatever the program's bitness: one setting per machine.
-    if (::RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExA(key.get(), kSimulatedDrivesValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size > kMaxValueBytes) return std::nullopt;
-    // One spare byte: a stored string need not end in NUL.
-    std::vector<char> bytes(size + 1, '\0');
-    DWORD got = size;
-    if (::RegQueryValueExA(key.get(), kSimulatedDrivesValue, nullptr, &type,
-                           reinterpret_cast<BYTE*>(bytes.data()), &got) != ERROR_SUCCESS ||
-        got > size || (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        return std::nullopt;  // changed between the two reads: treat as absent
-    }
-    std::string text(bytes.data(), got);
-    if (const auto end = text.find('\0'); end != std::string::npos) text.resize(end);
-    if (type == REG_EXPAND_SZ) {
+    const registry::OpenedKey opened = registry::Open(root, subKey, KEY_QUERY_VALUE | KEY_WOW64_64KEY);
+    if (opened.Status != ERROR_SUCCESS) return std::nullopt;
+    registry::TextValue value = registry::ReadText(opened.Key.get(), kSimulatedDrivesValue,
+                                                   registry::TextTypes::PlainOrExpandable, kMaxValueBytes);
+    // Missing, another type, too long or unreadable: the machine's own drives.
+    if (value.State != registry::ValueState::Read) return std::nullopt;
+    std::string text = std::move(value.Text);
+    if (value.Type == REG_EXPAND_SZ) {
         std::optional<std::string> expanded = Expand(text);
         if (!expanded) return std::nullopt;
         text = std::move(*expanded);

@@ -1,9 +1,9 @@
 #pragma once
 // Where a program learns that it should read a drive set instead of the
-// machine: HKEY_LOCAL_MACHINE\SOFTWARE\VELMORA\Corvexa, string value
-// SimulatedDrives, the full path of the drive-set file. Only administrators
-// can write that key, so no user can feed the service false data. Read once
-// at program start.
+// machine: HKEY_LOCAL_MACHINE, the product's key (common/RegistryNames.h),
+// value SimulatedDrives, the full path of the drive-set file. Only
+// administrators can write that key, so no user can feed the service false
+// data. Read once at program start.
 
 #include <windows.h>
 
@@ -11,9 +11,6 @@
 #include <string>
 
 namespace velmora::win {
-
-inline constexpr char kDriveSetKeyPath[] = "SOFTWARE\\VELMORA\\Corvexa";
-inline constexpr char kSimulatedDrivesValue[] = "SimulatedDrives";
 
 // The configured path (system code page), REG_EXPAND_SZ expanded. None when
 // the key or value is missing, empty, or not REG_SZ / REG_EXPAND_SZ: the

@@ -1,7 +1,8 @@
 #pragma once
-// The settings store in the registry: the key SOFTWARE\VELMORA\Corvexa of
-// the current user, integers as REG_DWORD and texts as REG_SZ. Writable
-// opens use full access and create the key; read-only opens never create it.
+// The settings store in the registry: the product's key of the current user,
+// integers as REG_DWORD and texts as REG_SZ, nothing else accepted on reading.
+// Writable opens use full access and create the key; read-only opens never
+// create it.
 
 #include <windows.h>
 

@@ -1,43 +1,39 @@
 #include "update/win/RegistryUpdateHost.h"
 
-#include <vector>
-
 #include "update/SettingsNames.h"
-#include "common/win/UniqueHandle.h"
+#include "common/win/Registry.h"
 
 namespace velmora::update::win {
 
 namespace {
+
+namespace registry = velmora::win::registry;
 
 // A host and port are short; a huge value is not one to use.
 constexpr DWORD kMaxValueBytes = 4096;
 
 }  // namespace
 
-RegistryUpdateHost::RegistryUpdateHost() : RegistryUpdateHost(HKEY_LOCAL_MACHINE, kSettingsKey) {}
+RegistryUpdateHost::RegistryUpdateHost() : RegistryUpdateHost(HKEY_LOCAL_MACHINE, kRegistryKeyPath) {}
 
 RegistryUpdateHost::RegistryUpdateHost(HKEY root, std::string subKey) : root_(root), subKey_(std::move(subKey)) {}
 
 UpdateHostSetting RegistryUpdateHost::ReadUpdateHost() {
     using State = UpdateHostSetting::State;
-    velmora::win::RegistryKey key;
-    LONG status = ::RegOpenKeyExA(root_, subKey_.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put());
-    if (status == ERROR_FILE_NOT_FOUND) return {State::Absent, {}};
-    if (status != ERROR_SUCCESS) return {State::Unreadable, {}};
+    const registry::OpenedKey opened = registry::Open(root_, subKey_.c_str(), KEY_QUERY_VALUE | KEY_WOW64_64KEY);
+    if (opened.Status == ERROR_FILE_NOT_FOUND) return {State::Absent, {}};
+    if (opened.Status != ERROR_SUCCESS) return {State::Unreadable, {}};
 
-    DWORD type = 0;
-    DWORD size = 0;
-    status = ::RegQueryValueExA(key.get(), setting::UpdateHost, nullptr, &type, nullptr, &size);
-    if (status == ERROR_FILE_NOT_FOUND) return {State::Absent, {}};
-    if (status != ERROR_SUCCESS || type != REG_SZ || size > kMaxValueBytes) return {State::Unreadable, {}};
-    std::vector<char> bytes(size + 1, '\0');  // a stored text need not end in NUL
-    DWORD got = size;
-    status = ::RegQueryValueExA(key.get(), setting::UpdateHost, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()),
-                                &got);
-    if (status != ERROR_SUCCESS || type != REG_SZ || got > size) return {State::Unreadable, {}};
-    std::string text(bytes.data(), got);
-    if (const auto end = text.find('\0'); end != std::string::npos) text.resize(end);
-    return {State::Text, std::move(text)};
+    registry::TextValue value =
+        registry::ReadText(opened.Key.get(), setting::UpdateHost, registry::TextTypes::Plain, kMaxValueBytes);
+    switch (value.State) {
+        case registry::ValueState::Read: return {State::Text, std::move(value.Text)};
+        case registry::ValueState::Missing: return {State::Absent, {}};
+        case registry::ValueState::WrongType:
+        case registry::ValueState::TooLarge:
+        case registry::ValueState::Failed: break;
+    }
+    return {State::Unreadable, {}};
 }
 
 }  // namespace velmora::update::win

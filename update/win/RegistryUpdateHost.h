@@ -1,7 +1,8 @@
 #pragma once
-// The machine-wide update host: HKEY_LOCAL_MACHINE\SOFTWARE\VELMORA\Corvexa,
-// value UpdateHost (REG_SZ), in the 64-bit view. A missing key or value is
-// absent; another type or a failed read is unreadable (the check fails).
+// The machine-wide update host: HKEY_LOCAL_MACHINE, the product's key, value
+// UpdateHost (REG_SZ only), in the 64-bit view. A missing key or value is
+// absent; another type, an overlong value or a failed read is unreadable
+// (the check fails).
 
 #include <windows.h>
 

@@ -8,6 +8,7 @@
 
 #include "common/DriveSetEnvironment.h"
 #include "common/WmiTable.h"
+#include "common/RegistryNames.h"
 #include "common/win/UniqueHandle.h"
 #include "tests/fakes/FakeDeviceIo.h"
 #include "tests/fakes/FakeWmiSource.h"

@@ -14,13 +14,12 @@
 #include <vector>
 
 #include "common/PipeRecords.h"
+#include "common/RegistryNames.h"
 #include "common/win/UniqueHandle.h"
 
 namespace velmora::testing {
 
 inline constexpr char kServiceExe[] = "SMART_VELMORA_SV.exe";
-inline constexpr char kDriveSetKey[] = "SOFTWARE\\VELMORA\\Corvexa";
-inline constexpr char kDriveSetValue[] = "SimulatedDrives";
 
 inline std::string ProgramDirectory() {
     std::vector<char> path(MAX_PATH * 4);
@@ -111,16 +110,16 @@ inline bool RemoveService(const char* name) {
 
 inline bool SetDriveSetPath(const std::string* path) {
     HKEY raw = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kDriveSetKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
         ERROR_SUCCESS) {
         return false;
     }
     win::RegistryKey key(raw);
     if (path == nullptr) {
-        const LSTATUS result = ::RegDeleteValueA(key.get(), kDriveSetValue);
+        const LSTATUS result = ::RegDeleteValueA(key.get(), kSimulatedDrivesValue);
         return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
     }
-    return ::RegSetValueExA(key.get(), kDriveSetValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(path->c_str()),
+    return ::RegSetValueExA(key.get(), kSimulatedDrivesValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(path->c_str()),
                             static_cast<DWORD>(path->size() + 1)) == ERROR_SUCCESS;
 }
 

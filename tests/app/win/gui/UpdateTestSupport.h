@@ -15,23 +15,22 @@
 #include <thread>
 #include <vector>
 
+#include "update/SettingsNames.h"
 #include "update/win/WinsockSocket.h"
 #include "common/win/UniqueHandle.h"
 
 namespace velmora::testing {
 
-inline constexpr char kUserSettingsKey[] = "SOFTWARE\\VELMORA\\Corvexa";
-inline constexpr char kUpdateHostValue[] = "UpdateHost";
 
 // Removes the user's settings key: the next start is a fresh profile.
 inline bool ClearUserSettings() {
-    const LSTATUS result = ::RegDeleteTreeA(HKEY_CURRENT_USER, kUserSettingsKey);
+    const LSTATUS result = ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryKeyPath);
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 inline bool SetUserDword(const char* name, DWORD value) {
     HKEY raw = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kUserSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
                           nullptr) != ERROR_SUCCESS) {
         return false;
     }
@@ -53,7 +52,7 @@ inline std::optional<UserValue> ReadUserValue(const char* name) {
     BYTE data[512] = {};
     DWORD size = sizeof data;
     UserValue value;
-    if (::RegGetValueA(HKEY_CURRENT_USER, kUserSettingsKey, name, RRF_RT_ANY | RRF_NOEXPAND, &value.Type, data,
+    if (::RegGetValueA(HKEY_CURRENT_USER, kRegistryKeyPath, name, RRF_RT_ANY | RRF_NOEXPAND, &value.Type, data,
                        &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
@@ -64,17 +63,18 @@ inline std::optional<UserValue> ReadUserValue(const char* name) {
 // HKLM UpdateHost = host, or removed when null.
 inline bool SetUpdateHost(const std::string* host) {
     HKEY raw = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUserSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
                           nullptr) != ERROR_SUCCESS) {
         return false;
     }
     win::RegistryKey key(raw);
     if (!host) {
-        const LSTATUS result = ::RegDeleteValueA(key.get(), kUpdateHostValue);
+        const LSTATUS result = ::RegDeleteValueA(key.get(), update::setting::UpdateHost);
         return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
     }
-    return ::RegSetValueExA(key.get(), kUpdateHostValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(host->c_str()),
-                            static_cast<DWORD>(host->size() + 1)) == ERROR_SUCCESS;
+    return ::RegSetValueExA(key.get(), update::setting::UpdateHost, 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(host->c_str()), static_cast<DWORD>(host->size() + 1)) ==
+           ERROR_SUCCESS;
 }
 
 class LoopbackUpdateServer {

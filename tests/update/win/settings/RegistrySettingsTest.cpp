@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -51,11 +50,14 @@ protected:
             return {0, 0};
         return {type, value};
     }
-    void StoreText(const char* name, const std::string& text, DWORD type = REG_SZ) {
+    void Store(const char* name, DWORD type, const std::string& bytes) {
         RegistryKey key = CreateKey();
-        ASSERT_EQ(::RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                                   static_cast<DWORD>(text.size() + 1)),
+        ASSERT_EQ(::RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                   static_cast<DWORD>(bytes.size())),
                   ERROR_SUCCESS);
+    }
+    void StoreText(const char* name, const std::string& text, DWORD type = REG_SZ) {
+        Store(name, type, std::string(text.c_str(), text.size() + 1));
     }
 
     std::string subKey_;
@@ -96,32 +98,39 @@ TEST_F(RegistrySettingsTest, ValuesRoundTripWithTheirTypes) {
 }
 
 TEST_F(RegistrySettingsTest, WrongTypesAreRefusedWithTheValueName) {
-    StoreText(setting::HTTP_Proxy, "1");
-    {
-        RegistryKey key = CreateKey();
-        const DWORD number = 5;
-        ASSERT_EQ(::RegSetValueExA(key.get(), setting::HTTP_ProxyAddress, 0, REG_DWORD,
-                                   reinterpret_cast<const BYTE*>(&number), sizeof number),
-                  ERROR_SUCCESS);
-        const BYTE eight[8] = {};
-        ASSERT_EQ(::RegSetValueExA(key.get(), setting::HTTP_ProxyPort, 0, REG_QWORD, eight, sizeof eight),
-                  ERROR_SUCCESS);
-    }
-    RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
-    const auto key = store.Open(SettingsAccess::ReadOnly);
-    ASSERT_NE(key, nullptr);
-    const std::pair<const char*, std::function<void()>> reads[] = {
-        {"Invalid data type for 'HTTP_Proxy'", [&] { (void)key->ReadBool(setting::HTTP_Proxy); }},
-        {"Invalid data type for 'HTTP_ProxyAddress'", [&] { (void)key->ReadString(setting::HTTP_ProxyAddress); }},
-        {"Invalid data type for 'HTTP_ProxyPort'", [&] { (void)key->ReadInteger(setting::HTTP_ProxyPort); }},
-        {"Invalid data type for 'UpdatesDontAsk'", [&] { (void)key->ReadBool(setting::UpdatesDontAsk); }},
+    enum class ReadAs { Bool, Integer, Text };
+    const std::string dwordFive("\x05\0\0\0", 4);
+    const struct {
+        const char* Name;
+        DWORD Type;  // REG_NONE: not stored
+        std::string Bytes;
+        ReadAs As;
+        const char* Text;
+    } cases[] = {
+        {setting::HTTP_Proxy, REG_SZ, std::string("1", 2), ReadAs::Bool, "Invalid data type for 'HTTP_Proxy'"},
+        {setting::HTTP_ProxyAddress, REG_DWORD, dwordFive, ReadAs::Text, "Invalid data type for 'HTTP_ProxyAddress'"},
+        // Used as it stands it would name a host "%PROXY%"; refused instead.
+        {setting::HTTP_ProxyAddress, REG_EXPAND_SZ, std::string("%PROXY%", 8), ReadAs::Text,
+         "Invalid data type for 'HTTP_ProxyAddress'"},
+        {setting::HTTP_ProxyPort, REG_QWORD, std::string(8, '\0'), ReadAs::Integer,
+         "Invalid data type for 'HTTP_ProxyPort'"},
+        {setting::UpdatesDontAsk, REG_NONE, {}, ReadAs::Bool, "Invalid data type for 'UpdatesDontAsk'"},
     };
-    for (const auto& [text, read] : reads) {
+    (void)CreateKey();
+    RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
+    for (const auto& c : cases) {
+        if (c.Type != REG_NONE) Store(c.Name, c.Type, c.Bytes);
+        const auto key = store.Open(SettingsAccess::ReadOnly);
+        ASSERT_NE(key, nullptr);
         try {
-            read();
-            ADD_FAILURE() << "read: " << text;
+            switch (c.As) {
+                case ReadAs::Bool: (void)key->ReadBool(c.Name); break;
+                case ReadAs::Integer: (void)key->ReadInteger(c.Name); break;
+                case ReadAs::Text: (void)key->ReadString(c.Name); break;
+            }
+            ADD_FAILURE() << "read: " << c.Text;
         } catch (const SettingsError& error) {
-            EXPECT_STREQ(error.what(), text);
+            EXPECT_STREQ(error.what(), c.Text);
         }
     }
 }
@@ -145,12 +154,12 @@ TEST_F(RegistrySettingsTest, AReadOnlyKeyRefusesWritesAndIsNeverCreated) {
 
 TEST_F(RegistrySettingsTest, TheToolboxKeyIsTheCurrentUsersSettingsKey) {
     // This test program runs in a prefix of its own, so the real key is free.
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, kRegistryKeyPath);
     RegistrySettingsStore store;
     std::uint8_t autoCheck = 0;
     EXPECT_EQ(ToggleCheckOnStartUp(store, false, autoCheck), true);
     RegistryKey key;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\VELMORA\\Corvexa", 0, KEY_READ, key.put()),
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kRegistryKeyPath, 0, KEY_READ, key.put()),
               ERROR_SUCCESS);
     DWORD value = 0;
     DWORD size = sizeof value;
@@ -159,7 +168,7 @@ TEST_F(RegistrySettingsTest, TheToolboxKeyIsTheCurrentUsersSettingsKey) {
               ERROR_SUCCESS);
     EXPECT_EQ(value, 1u);
     key.reset();
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, kRegistryKeyPath);
 }
 
 TEST_F(RegistrySettingsTest, TheUpdateHostIsReadAsText) {
