@@ -12,6 +12,7 @@
 #include "drives/win/Win32PipeSystem.h"
 #include "common/DriveSetEnvironment.h"
 #include "common/win/ComScope.h"
+#include "common/win/ComSecurity.h"
 #include "common/win/ComWmiSource.h"
 #include "common/win/DriveSetConfig.h"
 #include "common/win/EventLogSink.h"
@@ -51,8 +52,7 @@ int Run(HINSTANCE instance, int showCommand) {
     window.Create();
 
     com.emplace();
-    const HRESULT security = ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT,
-                                                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+    const HRESULT security = InitializeComSecurity();
     const DWORD lastError = ::GetLastError();
     if (!window.CheckStartup(static_cast<std::int32_t>(security), lastError)) return 1;
 

@@ -30,6 +30,7 @@
 #include "common/DriveSetEnvironment.h"
 #include "common/ErrorReport.h"
 #include "common/win/ComScope.h"
+#include "common/win/ComSecurity.h"
 #include "common/win/ComWmiSource.h"
 #include "common/win/DriveSetConfig.h"
 #include "common/win/EventLogSink.h"
@@ -97,8 +98,7 @@ int Run(const std::vector<std::string>& arguments) {
     win::ComScope com(COINIT_APARTMENTTHREADED);
     // As the window does: packet authentication, impersonation. A failure is
     // not fatal for a console run; WMI then uses the defaults.
-    (void)::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT, RPC_C_IMP_LEVEL_IMPERSONATE,
-                                 nullptr, EOAC_NONE, nullptr);
+    (void)win::InitializeComSecurity();
     win::ComWmiSource realWmi;
     win::Win32DeviceIo realDevices;
     DriveSetEnvironment environment(win::ReadSimulatedDrivesSetting(), realWmi, realDevices);

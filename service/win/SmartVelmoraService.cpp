@@ -6,6 +6,7 @@
 
 #include "common/ErrorReport.h"
 #include "common/win/ComScope.h"
+#include "common/win/ComSecurity.h"
 #include "service/win/OverlappedOperation.h"
 #include "service/win/PipeIo.h"
 #include "service/win/PipeSecurity.h"
@@ -64,8 +65,7 @@ void TSMART_VELMORA::ServiceExecute() {
 
     // Uninitialised on every way out, exceptions included.
     ComScope com(COINIT_APARTMENTTHREADED);
-    const HRESULT comSecurity = ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT,
-                                                       RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+    const HRESULT comSecurity = InitializeComSecurity();
     if (FAILED(comSecurity)) {
         ReportError(unit::Umain, umain_line::CoInitializeSecurityFailed, static_cast<std::int32_t>(::GetLastError()));
     }

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "common/win/ComSecurity.h"
 #include "tests/fakes/FakeDeviceIo.h"
 #include "tests/fakes/FakeWmiSource.h"
 #include "tests/fakes/RecordingEventSink.h"
@@ -122,8 +123,7 @@ TEST_F(ServingService, ComSecuritySetEarlierDoesNotKeepThePipeServerFromServing)
     // Process-wide COM security can be set once only; take that chance first.
     std::thread earlier([] {
         if (SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
-            static_cast<void>(::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT,
-                                                     RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr));
+            static_cast<void>(InitializeComSecurity());
             ::CoUninitialize();
         }
     });
