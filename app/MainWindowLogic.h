@@ -21,7 +21,6 @@ namespace velmora {
 // The design caption keeps its trailing blank: the version follows it.
 inline constexpr char kDesignCaption[] = "VELMORA SSD Toolbox ";
 inline constexpr char kComSecurityFailedFormat[] = "Can't initialize COM obj security (%d) !";
-inline constexpr char kNoDriveFoundText[] = "VELMORA SSD not found!";
 
 // The first showing's enumeration failure, reported under unit Umain.
 inline constexpr int kEnumerationFailedLine = 210;

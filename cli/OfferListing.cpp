@@ -30,7 +30,7 @@ std::vector<UpdateOffer> ListUpdateOffers(update::UpdateTransport& transport, up
     try {
         body = update::FetchUpdateReply(transport, hosts, proxy, drives);
     } catch (const std::bad_alloc&) {
-        throw update::UpdateError(update::message::OutOfMemory);
+        throw update::UpdateError(kOutOfMemoryText);
     }
     std::vector<UpdateOffer> offers;
     update::ParseUpdateReply(body, drives, offers);

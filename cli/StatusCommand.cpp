@@ -3,6 +3,7 @@
 #include "drives/DriveEnumeration.h"
 #include "drives/DriveHealth.h"
 #include "drives/DrivePresenter.h"
+#include "drives/DriveView.h"
 #include "drives/OsVersion.h"
 #include "drives/RawReport.h"
 #include "drives/SmartRefresh.h"
@@ -13,12 +14,6 @@
 namespace velmora::cli {
 
 namespace {
-
-// The window's captions, so a support call can use either.
-constexpr const char* kFieldLabels[kFieldCount] = {
-    "Model", "Capacity", "Serial number", "Firmware", "Power on hours", "Power On/Off cycles",
-    "Max. erase count", "Avg. erase count", "GiB writes to SSD", "Temperature",
-};
 
 std::string Padded(std::string label, std::size_t width) {
     label += ':';
@@ -111,7 +106,7 @@ ConsoleOutput RunStatus(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes, bo
         return output;
     }
     if (table.DiskCount() == 0) {
-        output.Err = std::string(kNoDriveText) + "\n";
+        output.Err = std::string(kNoDriveFoundText) + "\n";
         if (json) output.Out = "{\"drives\": []}\n";
         output.ExitStatus = exit_status::NoDrive;
         return output;

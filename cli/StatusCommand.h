@@ -14,8 +14,6 @@
 
 namespace velmora::cli {
 
-inline constexpr char kNoDriveText[] = "VELMORA SSD not found!";
-
 struct ConsoleOutput {
     std::string Out;  // for standard output, UTF-8 for JSON
     std::string Err;  // for standard error

@@ -11,7 +11,7 @@ void OrOutOfMemory(Action&& action) {
     try {
         action();
     } catch (const std::bad_alloc&) {
-        throw std::runtime_error(kOutOfMemory);
+        throw std::runtime_error(kOutOfMemoryText);
     }
 }
 }  // namespace

@@ -7,12 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ProgramTexts.h"
 #include "common/WmiSource.h"
 #include "common/WmiVariant.h"
 
 namespace velmora {
 
-inline constexpr char kOutOfMemory[] = "Out of memory!";
 inline constexpr char kEmptyRowList[] = "Empty row list!";
 
 class WmiTable {
@@ -35,7 +35,7 @@ public:
     [[nodiscard]] int GetValue(int row, std::u16string_view name, WmiVariant& out) const;
 
     // Building operations, used by sources. Allocation failures raise
-    // std::runtime_error(kOutOfMemory); AppendToLastRow without a row raises
+    // std::runtime_error(kOutOfMemoryText); AppendToLastRow without a row raises
     // std::logic_error(kEmptyRowList).
     void AddColumn(const WmiVariant& name);
     void AddRow();

@@ -22,6 +22,10 @@ inline constexpr std::string_view kModelTokens[] = {
 };
 inline constexpr std::string_view kFirmwareTokens[] = {"Q3RT", "Q5RT", "QCRT", "QDRT", "N2RT"};
 
+// Shown when no drive of the maker was found: the window's box, the console's
+// standard error.
+inline constexpr char kNoDriveFoundText[] = "VELMORA SSD not found!";
+
 inline constexpr std::size_t kModelMaxLength = 40;
 inline constexpr std::size_t kSerialMaxLength = 20;
 inline constexpr std::size_t kFirmwareMaxLength = 8;

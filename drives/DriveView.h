@@ -24,6 +24,13 @@ enum class FieldId {
 };
 inline constexpr std::size_t kFieldCount = 10;
 
+// The fields' labels in FieldId order: the window's captions, which the
+// console prints as well so that a support call can use either.
+inline constexpr const char* kFieldLabels[kFieldCount] = {
+    "Model", "Capacity", "Serial number", "Firmware", "Power on hours",
+    "Power On/Off cycles", "Max. erase count", "Avg. erase count", "GiB writes to SSD", "Temperature",
+};
+
 enum class TemperatureColour { Normal, Red };
 
 inline constexpr int kDriveButtonCount = 4;

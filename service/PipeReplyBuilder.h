@@ -3,7 +3,7 @@
 // and devices come from. Failures of the collectors are reported where they
 // happen and leave their fields zero; the reply is always sealed so that its
 // bytes sum to zero. No request content makes it raise; only a failed
-// allocation does (std::runtime_error "Out of memory!" from the WMI table).
+// allocation does (std::runtime_error with kOutOfMemoryText from the WMI table).
 
 #include <cstdint>
 #include <span>

@@ -97,7 +97,7 @@ void UpdateChecker::GetUpdates(bool interactive) {
         return;
     } catch (const std::bad_alloc&) {
         if (ownerGone_) return;
-        throw UpdateError(message::OutOfMemory);
+        throw UpdateError(kOutOfMemoryText);
     } catch (...) {
         if (ownerGone_) return;
         throw;

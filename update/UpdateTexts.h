@@ -3,6 +3,8 @@
 // version we report, the reply format we accept, the service path, and every
 // message the user sees during a check.
 
+#include "common/ProgramTexts.h"  // kOutOfMemoryText, for a check that runs out of memory
+
 namespace velmora::update {
 
 inline constexpr char AppVersion[] = "1.01";
@@ -43,20 +45,8 @@ inline constexpr char AppDownloaded[] =
 inline constexpr char FirmwareDownloaded[] =
     "New version of SSD firmware has been downloaded.\nYou can open the file to install it manually.";
 inline constexpr char InternalError[] = "Internal error! (GetUpdates)";
-inline constexpr char OutOfMemory[] = "Out of memory!";
 // %d: percent, %c: '%'.
 inline constexpr char DownloadProgressFormat[] = " (downloading %d%c)";
 }  // namespace message
-
-// The start-up question TFCheckForUpdates.
-namespace startup_question {
-inline constexpr char Caption[] = "Confirm";
-inline constexpr char Label1[] =
-    "Do you want VELMORA SMART Monitor to automatically check online for latest application and SSD firmware "
-    "versions on startup? ";
-inline constexpr char BitBtn1[] = "&Yes";
-inline constexpr char BitBtn2[] = "&No";
-inline constexpr char CBDontAsk[] = "Don't ask again";
-}  // namespace startup_question
 
 }  // namespace velmora::update

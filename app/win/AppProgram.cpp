@@ -11,6 +11,7 @@
 #include "app/win/MainWindow.h"
 #include "drives/win/Win32PipeSystem.h"
 #include "common/DriveSetEnvironment.h"
+#include "common/ProgramTexts.h"
 #include "common/win/ComScope.h"
 #include "common/win/ComSecurity.h"
 #include "common/win/ComWmiSource.h"
@@ -37,7 +38,7 @@ int RunMessageLoop() {
 int Run(HINSTANCE instance, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    if (!MainWindow::RegisterClasses(instance)) throw std::runtime_error("Out of memory!");
+    if (!MainWindow::RegisterClasses(instance)) throw std::runtime_error(kOutOfMemoryText);
 
     // The constructor's order: the window with its caption, then COM for
     // this thread and its security, then the operating-system check.

@@ -9,6 +9,9 @@
 #define VELMORA_RES_LICENSE "LICENSE_TEXT"
 #define VELMORA_RES_NSIS_LICENSE "NSIS_LICENSE_TEXT"
 
+// The menu item and the caption of the window it opens.
+#define VELMORA_TEXT_ABOUT_NSIS "About NSIS"
+
 #define IDR_MAINMENU 100
 
 // Menu commands.

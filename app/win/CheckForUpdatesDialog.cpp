@@ -28,10 +28,10 @@ void CheckForUpdatesDialog::OnInit() {
     ::SetWindowPos(image, nullptr, 16, 16, 41, 41, SWP_NOZORDER | SWP_NOACTIVATE);
     HWND label = AddControl("STATIC", kStartupQuestionText, SS_LEFT | SS_NOPREFIX, 64, 16, 233, 49,
                             IDC_QUESTION_TEXT);
-    HWND yes = AddControl("BUTTON", "&Yes", BS_DEFPUSHBUTTON | WS_TABSTOP, 64, kButtonY, kButtonWidth,
+    HWND yes = AddControl("BUTTON", kYesButtonText, BS_DEFPUSHBUTTON | WS_TABSTOP, 64, kButtonY, kButtonWidth,
                           kButtonHeight, IDYES);
-    HWND no = AddControl("BUTTON", "&No", BS_PUSHBUTTON | WS_TABSTOP, 144, kButtonY, kButtonWidth, kButtonHeight,
-                         IDNO);
+    HWND no = AddControl("BUTTON", kNoButtonText, BS_PUSHBUTTON | WS_TABSTOP, 144, kButtonY, kButtonWidth,
+                         kButtonHeight, IDNO);
     HWND dontAsk = AddControl("BUTTON", kDontAskText, BS_AUTOCHECKBOX | WS_TABSTOP, 208, 104, 97, 17, IDC_DONT_ASK);
     for (HWND control : {label, yes, no, dontAsk}) SetControlFont(control, font_);
     ::SendMessageA(Handle(), DM_SETDEFID, IDYES, 0);

@@ -7,12 +7,13 @@
 #include <windows.h>
 
 #include "update/StartupQuestion.h"
+#include "app/win/MessageBoxWindow.h"
 #include "app/win/ModalWindow.h"
 #include "common/win/UniqueHandle.h"
 
 namespace velmora::win {
 
-inline constexpr char kStartupQuestionCaption[] = "Confirm";
+inline constexpr const char* kStartupQuestionCaption = kConfirmTitle;  // a confirmation
 // The trailing blank is part of the design's text.
 inline constexpr char kStartupQuestionText[] =
     "Do you want VELMORA SMART Monitor to automatically check online for latest application and SSD firmware "

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "drives/DriveView.h"
+#include "common/ProgramTexts.h"
 #include "app/win/AppResources.h"
 #include "app/win/PictureControl.h"
 
@@ -53,7 +54,7 @@ void DriveToolbar::Create(HWND parent, DrivePressFilter& filter) {
     GdiObject strip(::LoadImageA(instance, VELMORA_RES_TOOLBAR, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!images_ || !strip ||
         ::ImageList_AddMasked(images_.get(), static_cast<HBITMAP>(strip.get()), kMaskColour) < 0) {
-        throw std::runtime_error("Out of memory!");
+        throw std::runtime_error(kOutOfMemoryText);
     }
 
     toolbar_ = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "ToolBar1",
@@ -61,7 +62,7 @@ void DriveToolbar::Create(HWND parent, DrivePressFilter& filter) {
                                      CCS_NORESIZE | CCS_NOPARENTALIGN,
                                  0, 0, kToolbarWidth, kToolbarHeight, parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance, nullptr);
-    if (!toolbar_) throw std::runtime_error("Out of memory!");
+    if (!toolbar_) throw std::runtime_error(kOutOfMemoryText);
     ::SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     ::SendMessageA(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageSize, kImageSize));
     ::SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
@@ -82,10 +83,10 @@ void DriveToolbar::Create(HWND parent, DrivePressFilter& filter) {
     status_ = ::CreateWindowExA(0, kPictureClass, kStatusPictureUnknown, WS_CHILD | WS_VISIBLE, kStatusX,
                                 (kToolbarHeight - kStatusSize) / 2, kStatusSize, kStatusSize, toolbar_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS)), instance, nullptr);
-    if (!status_) throw std::runtime_error("Out of memory!");
+    if (!status_) throw std::runtime_error(kOutOfMemoryText);
 
     if (!::SetWindowSubclass(toolbar_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&filter))) {
-        throw std::runtime_error("Out of memory!");
+        throw std::runtime_error(kOutOfMemoryText);
     }
 }
 

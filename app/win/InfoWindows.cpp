@@ -80,7 +80,7 @@ void RunLicenseWindow(HWND owner) {
 }
 
 void RunNsisLicenseWindow(HWND owner) {
-    TextWindow window({"About NSIS", 473, 482, VELMORA_RES_NSIS_LICENSE, true});
+    TextWindow window({VELMORA_TEXT_ABOUT_NSIS, 473, 482, VELMORA_RES_NSIS_LICENSE, true});
     (void)window.Run(owner);
 }
 

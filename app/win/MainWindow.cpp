@@ -5,7 +5,9 @@
 #include <optional>
 #include <stdexcept>
 
+#include "drives/DriveView.h"
 #include "update/UpdateTexts.h"
+#include "common/ProgramTexts.h"
 #include "app/win/AppResources.h"
 #include "app/win/GaugeControl.h"
 #include "app/win/GuiFonts.h"
@@ -39,12 +41,6 @@ constexpr UINT kFirstTickMs = 500;
 constexpr UINT kFormShowMessage = WM_APP + 1;
 constexpr COLORREF kOverTemperatureColour = RGB(255, 0, 0);
 
-// Label texts of the value fields, in FieldId order.
-constexpr const char* kFieldLabels[kFieldCount] = {
-    "Model",           "Capacity",         "Serial number",    "Firmware",          "Power on hours",
-    "Power On/Off cycles", "Max. erase count", "Avg. erase count", "GiB writes to SSD", "Temperature",
-};
-
 HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
 std::optional<MenuCommand> MenuCommandOf(int id) {
@@ -67,7 +63,7 @@ MainWindow::MainWindow(DriveSources sources) : sources_(sources), logic_(table_,
     try {
         updates_ = std::make_unique<UpdateCommandSet>(table_, logic_, MainWindowCaption(update::AppVersion));
     } catch (const std::bad_alloc&) {
-        throw std::runtime_error("Out of memory!");
+        throw std::runtime_error(kOutOfMemoryText);
     }
     logic_.SetUpdateCommands(updates_.get());
 }
@@ -108,7 +104,7 @@ void MainWindow::Create() {
                                      instance, this);
     if (!created) {
         if (menu) ::DestroyMenu(menu);
-        throw std::runtime_error("Out of memory!");
+        throw std::runtime_error(kOutOfMemoryText);
     }
     updates_->AttachWindow(hwnd_);
     CreateControls();
@@ -133,7 +129,7 @@ void MainWindow::AddLabel(const char* text, int x, int y, const GdiObject& font)
     ::ReleaseDC(hwnd_, dc);
     HWND label = ::CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, x, y,
                                    size.cx + 2, size.cy + 1, hwnd_, ControlId(nextLabelId_++), nullptr, nullptr);
-    if (!label) throw std::runtime_error("Out of memory!");
+    if (!label) throw std::runtime_error(kOutOfMemoryText);
     SetControlFont(label, font);
 }
 
@@ -142,7 +138,7 @@ void MainWindow::CreateControls() {
     font_ = CreateDesignFont("MS Sans Serif", 13);
     degreeFont_ = CreateDesignFont("MS Sans Serif", 9);
     overTemperatureBrush_ = GdiObject(::CreateSolidBrush(kOverTemperatureColour));
-    if (!font_ || !degreeFont_ || !overTemperatureBrush_) throw std::runtime_error("Out of memory!");
+    if (!font_ || !degreeFont_ || !overTemperatureBrush_) throw std::runtime_error(kOutOfMemoryText);
     ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     toolbar_.Create(hwnd_, *this);
@@ -155,7 +151,7 @@ void MainWindow::CreateControls() {
                                        WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL, kFieldX, y,
                                        kFieldWidth, kFieldHeight, hwnd_,
                                        ControlId(IDC_FIELD_FIRST + static_cast<int>(i)), instance, nullptr);
-        if (!fields_[i]) throw std::runtime_error("Out of memory!");
+        if (!fields_[i]) throw std::runtime_error(kOutOfMemoryText);
         SetControlFont(fields_[i], font_);
     }
 
@@ -175,7 +171,7 @@ void MainWindow::CreateControls() {
                                kGaugeHeight, hwnd_, ControlId(IDC_GAUGE), instance, nullptr);
     HWND banner = ::CreateWindowExA(0, kPictureClass, VELMORA_RES_BANNER, WS_CHILD | WS_VISIBLE, kBannerX, kBannerY,
                                     kBannerWidth, kBannerHeight, hwnd_, ControlId(IDC_BANNER), instance, nullptr);
-    if (!gauge_ || !banner) throw std::runtime_error("Out of memory!");
+    if (!gauge_ || !banner) throw std::runtime_error(kOutOfMemoryText);
 }
 
 // ---- the view

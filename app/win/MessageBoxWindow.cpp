@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/ProgramTexts.h"
 #include "app/win/AppResources.h"
 #include "app/win/GuiFonts.h"
 #include "app/win/ModalWindow.h"
@@ -115,17 +116,17 @@ private:
 
 const char* MessageKindTitle(MessageKind kind) noexcept {
     switch (kind) {
-        case MessageKind::Error: return "Error";
-        case MessageKind::Warning: return "Warning";
+        case MessageKind::Error: return kErrorCaption;
+        case MessageKind::Warning: return kWarningCaption;
         case MessageKind::Information: break;
     }
-    return "Information";
+    return kInformationCaption;
 }
 
 const char* MessageButtonText(MessageButton button) noexcept {
     switch (button) {
         case MessageButton::Abort: return "&Abort";
-        case MessageButton::Yes: return "&Yes";
+        case MessageButton::Yes: return kYesButtonText;
         case MessageButton::Ok: break;
     }
     return "OK";
@@ -147,7 +148,7 @@ int ShowMessageBox(HWND owner, MessageKind kind, std::string_view text, MessageB
 }
 
 bool ShowConfirmBox(HWND owner, std::string_view text) {
-    MessageBoxWindow box(kConfirmTitle, IDI_QUESTION, text, {{"&Yes", IDYES}, {"&No", IDNO}});
+    MessageBoxWindow box(kConfirmTitle, IDI_QUESTION, text, {{kYesButtonText, IDYES}, {kNoButtonText, IDNO}});
     return box.Run(owner) == IDYES;
 }
 

@@ -22,10 +22,13 @@ namespace velmora::win {
 
 // Shows the box modally over owner (may be null) and waits until it is
 // closed. Returns the button's id, or IDCANCEL for Esc and the close box.
-// Raises std::runtime_error("Out of memory!") when the box cannot be made.
+// Raises std::runtime_error(kOutOfMemoryText) when the box cannot be made.
 int ShowMessageBox(HWND owner, MessageKind kind, std::string_view text, MessageButton button);
 
 inline constexpr char kConfirmTitle[] = "Confirm";
+// Button texts, also of the start-up question.
+inline constexpr char kYesButtonText[] = "&Yes";
+inline constexpr char kNoButtonText[] = "&No";
 
 // The confirmation box: title "Confirm", the question icon, "&Yes" (the
 // default) and "&No". True only for Yes; No, Esc and the close box are not.

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/ProgramTexts.h"
 #include "app/win/HandlerGuard.h"
 
 namespace velmora::win {
@@ -32,7 +33,7 @@ INT_PTR ModalWindow::Run(HWND owner) {
     const INT_PTR result = ::DialogBoxIndirectParamA(
         ::GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), owner, DialogProc,
         reinterpret_cast<LPARAM>(this));
-    if (result == -1) throw std::runtime_error("Out of memory!");
+    if (result == -1) throw std::runtime_error(kOutOfMemoryText);
     return result;
 }
 
@@ -51,7 +52,7 @@ HWND ModalWindow::AddControl(const char* className, const char* text, DWORD styl
     HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
                                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                      ::GetModuleHandleA(nullptr), nullptr);
-    if (!control) throw std::runtime_error("Out of memory!");
+    if (!control) throw std::runtime_error(kOutOfMemoryText);
     return control;
 }
 

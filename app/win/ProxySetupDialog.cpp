@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/ProgramTexts.h"
 #include "app/win/AppResources.h"
 #include "app/win/GuiFonts.h"
 #include "app/win/MessageBoxWindow.h"
@@ -28,7 +29,7 @@ void ProxySetupDialog::OnInit() {
     namespace text = update::proxy_setup;
     font_ = CreateDesignFont("MS Sans Serif", 11);
     whiteBrush_ = GdiObject(::CreateSolidBrush(kWhite));
-    if (!font_ || !whiteBrush_) throw std::runtime_error("Out of memory!");
+    if (!font_ || !whiteBrush_) throw std::runtime_error(kOutOfMemoryText);
     const std::vector<HWND> controls = {
         AddControl("BUTTON", text::GroupBox1, BS_GROUPBOX, kGroupX, kGroupY, 355, 121, IDC_PROXY_GROUP),
         AddControl("BUTTON", text::CBUseHTTP_Proxy, BS_AUTOCHECKBOX | WS_TABSTOP, kGroupX + 16, kGroupY + 24, 150,

@@ -113,7 +113,7 @@ int ComWmiSource::Execute(std::u16string_view nameSpace, std::u16string_view cla
         if (!createLocator_ || FAILED(createLocator_(locator.put())) || !locator) return wmi_result::LocatorFailed;
         return RunQuery(*locator, nameSpace, className, table);
     } catch (const std::bad_alloc&) {
-        throw std::runtime_error(kOutOfMemory);
+        throw std::runtime_error(kOutOfMemoryText);
     }
 }
 

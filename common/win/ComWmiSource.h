@@ -3,7 +3,7 @@
 // namespace of the local machine through COM and fills the table. COM must
 // be initialised on the calling thread; this source neither initialises nor
 // uninitialises it. Every COM object it obtains is released on every path,
-// exceptions from the table ("Out of memory!") included.
+// exceptions from the table (kOutOfMemoryText) included.
 
 #include <windows.h>
 

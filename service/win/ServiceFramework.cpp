@@ -53,7 +53,7 @@ void Service::HandleControl(DWORD control) noexcept {
             LogFailure("stop", e.what());
             stopped = false;
         } catch (...) {
-            LogFailure("stop", "unknown exception");
+            LogFailure("stop", kUnknownExceptionText);
             stopped = false;
         }
         if (!stopped) ReportStatus(SERVICE_RUNNING);
@@ -80,7 +80,7 @@ ServiceExit Service::RunExecute() noexcept {
         LogFailure("execute", e.what());
         return {ERROR_SERVICE_SPECIFIC_ERROR, kExitCodeExecuteException};
     } catch (...) {
-        LogFailure("execute", "unknown exception");
+        LogFailure("execute", kUnknownExceptionText);
         return {ERROR_SERVICE_SPECIFIC_ERROR, kExitCodeExecuteException};
     }
     if (specificExitCode_ != 0) return {ERROR_SERVICE_SPECIFIC_ERROR, specificExitCode_};

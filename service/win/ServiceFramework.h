@@ -36,6 +36,9 @@ struct ServiceExit {
     DWORD ServiceSpecificExitCode = 0;
 };
 
+// What the log says of an escaped exception that is no std::exception.
+inline constexpr char kUnknownExceptionText[] = "unknown exception";
+
 // Service-specific exit code after an exception escaped ServiceExecute.
 inline constexpr DWORD kExitCodeExecuteException = 1;
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/ProgramTexts.h"
 #include "service/win/CommandLine.h"
 #include "service/win/ServiceFramework.h"
 
@@ -18,8 +19,6 @@ inline constexpr char kInstalledText[] = "Service installed successfully";
 inline constexpr char kUninstalledText[] = "Service uninstalled successfully";
 inline constexpr char kInstallFailedFormat[] = "Service \"%s\" failed to install with error: \"%s\"";
 inline constexpr char kUninstallFailedFormat[] = "Service \"%s\" failed to uninstall with error: \"%s\"";
-inline constexpr char kInformationCaption[] = "Information";
-inline constexpr char kErrorCaption[] = "Error";
 
 // Where the installer's messages go: message boxes, or a recorder in tests.
 class InstallerUi {

@@ -10,6 +10,7 @@
 #include "common/ErrorReport.h"
 #include "common/win/DriveSetConfig.h"
 #include "service/win/CommandLine.h"
+#include "service/win/ServiceFramework.h"
 #include "service/win/ServiceHost.h"
 #include "service/win/ServiceInstaller.h"
 #include "service/win/ServiceRuntime.h"
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         LogStartFailure(e.what());
     } catch (...) {
-        LogStartFailure("unknown exception");
+        LogStartFailure(kUnknownExceptionText);
     }
     return 1;
 }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "common/ProgramTexts.h"
 #include "common/WmiSource.h"
 
 namespace velmora::fakes {
@@ -13,7 +14,7 @@ class ThrowingWmiSource final : public WmiSource {
 public:
     int Execute(std::u16string_view, std::u16string_view, WmiTable&) override {
         ++ExecuteCount;
-        throw std::runtime_error("Out of memory!");
+        throw std::runtime_error(kOutOfMemoryText);
     }
 
     int ExecuteCount = 0;

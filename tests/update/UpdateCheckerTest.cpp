@@ -254,7 +254,7 @@ TEST_F(UpdateCheckerTest, ExhaustedMemoryFailsWithItsOwnMessage) {
         exhausted.GetUpdates(true);
         ADD_FAILURE() << "the check did not fail";
     } catch (const UpdateError& error) {
-        EXPECT_STREQ(error.what(), message::OutOfMemory);
+        EXPECT_STREQ(error.what(), kOutOfMemoryText);
     }
     EXPECT_EQ(exhausted.BusyState(), busy_state::Idle);
 }
