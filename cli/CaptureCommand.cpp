@@ -44,9 +44,7 @@ void CaptureDescriptor(DriveSetDisk& disk, DeviceIo& devices) {
     std::uint32_t error = 0;
     auto device = devices.Open(*disk.DeviceID, DeviceAccess::None, error);
     if (!device) return;
-    std::vector<std::uint8_t> query(kStoragePropertyQuerySize, 0);
-    StoreLe32(query, 0, property_query::StorageDeviceProperty);
-    StoreLe32(query, 4, property_query::PropertyStandardQuery);
+    const auto query = DeviceDescriptorQuery();
     std::vector<std::uint8_t> output(kDescriptorBufferSize, 0);
     const IoResult result = device->QueryProperty(query, output);
     if (!result.Ok || result.BytesReturned < device_descriptor::BusTypeOffset + 4) return;
@@ -81,9 +79,9 @@ void CaptureServiceAnswer(DriveSetDisk& disk, DeviceIo& devices, PipeSystem& pip
     if (RequestSmartData(pipes, drive, bytes) != 0 || !ReplyChecksumOk(bytes.data(), bytes.size())) return;
     const PipeReply reply = PipeReply::Decode(bytes);
     if (drive.InterfaceType == kInterfaceNvme) {
-        if (reply.DataValid && reply.DataLength >= static_cast<std::int32_t>(kHealthLogSize)) {
-            std::array<std::uint8_t, kHealthLogSize> log{};
-            std::copy_n(reply.Data.begin(), kHealthLogSize, log.begin());
+        if (reply.DataValid && reply.DataLength >= static_cast<std::int32_t>(nvme_query::HealthLogSize)) {
+            std::array<std::uint8_t, nvme_query::HealthLogSize> log{};
+            std::copy_n(reply.Data.begin(), nvme_query::HealthLogSize, log.begin());
             disk.HealthLog = log;
         }
         return;

@@ -243,9 +243,9 @@ private:
         case Key::HealthLog: {
             const auto bytes = ParseHex(value);
             if (!bytes) return DriveSetError::BadHex;
-            if (bytes->size() != kHealthLogSize) return DriveSetError::HealthLogSize;
+            if (bytes->size() != nvme_query::HealthLogSize) return DriveSetError::HealthLogSize;
             disk.HealthLog.emplace();
-            for (std::size_t i = 0; i < kHealthLogSize; ++i) (*disk.HealthLog)[i] = (*bytes)[i];
+            for (std::size_t i = 0; i < nvme_query::HealthLogSize; ++i) (*disk.HealthLog)[i] = (*bytes)[i];
             break;
         }
         case Key::Version: break;

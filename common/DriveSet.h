@@ -23,9 +23,9 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora {
+#include "common/StorageLayout.h"
 
-inline constexpr std::size_t kHealthLogSize = 512;
+namespace velmora {
 
 struct DriveSetDisk {
     // Win32_DiskDrive cells, text exactly as written; absent keys are null cells.
@@ -47,7 +47,7 @@ struct DriveSetDisk {
     std::optional<bool> PredictFailure;
     std::optional<std::vector<std::uint8_t>> VendorSpecific;
     // The NVMe SMART / Health Information log of "\\.\PhysicalDrive<Index>".
-    std::optional<std::array<std::uint8_t, kHealthLogSize>> HealthLog;
+    std::optional<std::array<std::uint8_t, nvme_query::HealthLogSize>> HealthLog;
 
     // Whether opening DeviceID yields a descriptor.
     [[nodiscard]] bool HasDescriptor() const;

@@ -26,7 +26,7 @@ bool SamePath(std::string_view a, std::string_view b) {
 
 std::string PhysicalDrivePath(std::int32_t index) { return "\\\\.\\PhysicalDrive" + std::to_string(index); }
 
-using HealthLog = std::array<std::uint8_t, kHealthLogSize>;
+using HealthLog = std::array<std::uint8_t, nvme_query::HealthLogSize>;
 
 IoResult Failed(std::uint32_t error) { return IoResult{false, 0, error}; }
 
@@ -67,13 +67,13 @@ private:
         const std::uint32_t dataLength = LoadLe32(block, pd::DataLengthOffset);
         // A drive that does not speak NVMe, or a log page the set has no data for.
         if (!healthLog_ || protocolType != pd::ProtocolTypeNvme || dataType != pd::NvmeDataTypeLogPage ||
-            requestValue != pd::HealthInfoLogId) {
+            requestValue != nvme_query::HealthInfoLogId) {
             return Failed(device_error::NotSupported);
         }
-        if (dataOffset < pd::ProtocolBlockSize || dataLength < kHealthLogSize) {
+        if (dataOffset < pd::ProtocolBlockSize || dataLength < nvme_query::HealthLogSize) {
             return Failed(device_error::InvalidParameter);
         }
-        const std::size_t total = pd::Size + kHealthLogSize;
+        const std::size_t total = pd::Size + nvme_query::HealthLogSize;
         if (output.size() < total) return Failed(device_error::InsufficientBuffer);
 
         // Input and output may share one buffer: everything needed was read above.
@@ -86,7 +86,7 @@ private:
         StoreLe32(answer, pd::RequestValueOffset, requestValue);
         StoreLe32(answer, pd::RequestSubValueOffset, subValue);
         StoreLe32(answer, pd::DataOffsetOffset, pd::ProtocolBlockSize);
-        StoreLe32(answer, pd::DataLengthOffset, kHealthLogSize);
+        StoreLe32(answer, pd::DataLengthOffset, nvme_query::HealthLogSize);
         std::copy(healthLog_->begin(), healthLog_->end(), output.begin() + pd::Size);
         return IoResult{true, static_cast<std::uint32_t>(total), 0};
     }

@@ -1,7 +1,6 @@
 #include "drives/StorageDescriptorDecode.h"
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 #include "drives/IdentityText.h"
@@ -57,6 +56,13 @@ void ReplaceIfPlausible(const std::string& candidate, std::string& field, bool& 
 
 }  // namespace
 
+std::array<std::uint8_t, property_query::Size> DeviceDescriptorQuery() {
+    std::array<std::uint8_t, property_query::Size> query{};
+    StoreLe32(query, property_query::PropertyIdOffset, property_query::StorageDeviceProperty);
+    StoreLe32(query, property_query::QueryTypeOffset, property_query::PropertyStandardQuery);
+    return query;
+}
+
 std::int32_t InterfaceTypeFromBusType(std::int32_t busType) {
     switch (busType) {
         case bus_type::Ata: return kInterfacePata;
@@ -87,9 +93,7 @@ bool QueryStorageDescriptor(DriveInfo& drive, DeviceIo& io, std::string_view osV
     const auto device = io.Open(path, DeviceAccess::None, openError);
     if (!device) return false;
 
-    std::array<std::uint8_t, kStoragePropertyQuerySize> query{};
-    StoreLe32(query, 0, property_query::StorageDeviceProperty);
-    StoreLe32(query, 4, property_query::PropertyStandardQuery);
+    const auto query = DeviceDescriptorQuery();
     std::vector<std::uint8_t> output(kDescriptorBufferSize, 0);
     const IoResult result = device->QueryProperty(query, output);
     if (!result.Ok) return false;

@@ -2,6 +2,7 @@
 // Completing a drive's identity from the STORAGE_DEVICE_DESCRIPTOR that its
 // own device object returns: product id, revision, serial number, bus type.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -14,17 +15,9 @@
 
 namespace velmora {
 
-// The standard device-descriptor query and the buffer its answer goes to.
-inline constexpr std::size_t kStoragePropertyQuerySize = 12;
+// The standard device-descriptor query, and the buffer its answer goes to.
+[[nodiscard]] std::array<std::uint8_t, property_query::Size> DeviceDescriptorQuery();
 inline constexpr std::size_t kDescriptorBufferSize = 8192;
-
-// STORAGE_BUS_TYPE values the programs tell apart.
-namespace bus_type {
-inline constexpr std::int32_t Ata = 3;
-inline constexpr std::int32_t Usb = 7;
-inline constexpr std::int32_t Sata = 11;
-inline constexpr std::int32_t Nvme = 17;
-}  // namespace bus_type
 
 // ATA → PATA, SATA → SATA, NVMe → NVMe, USB → USB, anything else unknown.
 [[nodiscard]] std::int32_t InterfaceTypeFromBusType(std::int32_t busType);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 #include <span>
+#include <vector>
 
 #include "common/ByteOrder.h"
 #include "common/ErrorReport.h"
@@ -11,18 +12,25 @@ namespace velmora {
 
 namespace {
 
-std::vector<std::uint8_t> AllocateZeroed(std::size_t size) { return std::vector<std::uint8_t>(size, 0); }
+namespace pd = protocol_descriptor;
+
+static_assert(nvme_query::HealthLogSize <= PIPE_DATA_SIZE, "the health log must fit the reply's Data");
+
+// The protocol block sits at the same place in the query and in the answer.
+std::span<std::uint8_t> ProtocolBlock(std::span<std::uint8_t> buffer) {
+    return buffer.subspan(nvme_query::ProtocolBlock, pd::ProtocolBlockSize);
+}
 
 void FillQuery(std::span<std::uint8_t> buffer) {
-    using namespace nvme_query;
-    StoreLe32(buffer, PropertyId, StorageDeviceProtocolSpecificProperty);
-    StoreLe32(buffer, QueryType, PropertyStandardQuery);
-    StoreLe32(buffer, ProtocolType, ProtocolTypeNvme);
-    StoreLe32(buffer, DataType, NVMeDataTypeLogPage);
-    StoreLe32(buffer, ProtocolDataRequestValue, HealthInfoLogId);
-    StoreLe32(buffer, ProtocolDataRequestSubValue, 0);
-    StoreLe32(buffer, ProtocolDataOffset, ProtocolBlockSize);
-    StoreLe32(buffer, ProtocolDataLength, HealthLogSize);
+    StoreLe32(buffer, property_query::PropertyIdOffset, property_query::StorageDeviceProtocolSpecificProperty);
+    StoreLe32(buffer, property_query::QueryTypeOffset, property_query::PropertyStandardQuery);
+    const auto block = ProtocolBlock(buffer);
+    StoreLe32(block, pd::ProtocolTypeOffset, pd::ProtocolTypeNvme);
+    StoreLe32(block, pd::DataTypeOffset, pd::NvmeDataTypeLogPage);
+    StoreLe32(block, pd::RequestValueOffset, nvme_query::HealthInfoLogId);
+    StoreLe32(block, pd::RequestSubValueOffset, 0);
+    StoreLe32(block, pd::DataOffsetOffset, pd::ProtocolBlockSize);
+    StoreLe32(block, pd::DataLengthOffset, nvme_query::HealthLogSize);
 }
 
 }  // namespace
@@ -32,19 +40,11 @@ std::string PhysicalDrivePath(std::int32_t driveNumber) {
 }
 
 int ReadNvmeHealthLog(DeviceIo& devices, std::int32_t driveNumber, PipeReply& reply) {
-    return ReadNvmeHealthLog(devices, driveNumber, reply, &AllocateZeroed);
-}
-
-int ReadNvmeHealthLog(DeviceIo& devices, std::int32_t driveNumber, PipeReply& reply,
-                      QueryBufferAllocator allocate) {
-    using namespace nvme_query;
     std::vector<std::uint8_t> buffer;
     try {
-        buffer = allocate(BufferSize);
-        // Whatever the allocator gave, the query works on exactly BufferSize zeroed bytes.
-        buffer.assign(BufferSize, 0);
+        buffer.assign(nvme_query::BufferSize, 0);
     } catch (const std::bad_alloc&) {
-        ReportError(unit::NVMe, nvme_line::NoBuffer, static_cast<std::int32_t>(kErrorNotEnoughMemory));
+        ReportError(unit::NVMe, nvme_line::NoBuffer, static_cast<std::int32_t>(device_error::NotEnoughMemory));
         return -1;
     }
     FillQuery(buffer);
@@ -62,22 +62,24 @@ int ReadNvmeHealthLog(DeviceIo& devices, std::int32_t driveNumber, PipeReply& re
         ReportError(unit::NVMe, nvme_line::QueryFailed, code);
         return -1;
     }
-    if (LoadLe32(buffer, Version) != DescriptorSize || LoadLe32(buffer, Size) != DescriptorSize) {
+    if (LoadLe32(buffer, pd::VersionOffset) != pd::Size || LoadLe32(buffer, pd::SizeOffset) != pd::Size) {
         ReportError(unit::NVMe, nvme_line::WrongDescriptor, code);
         return -1;
     }
-    const std::uint64_t offset = LoadLe32(buffer, ProtocolDataOffset);
-    const std::uint64_t length = LoadLe32(buffer, ProtocolDataLength);
+    const auto block = ProtocolBlock(buffer);
+    const std::uint64_t offset = LoadLe32(block, pd::DataOffsetOffset);
+    const std::uint64_t length = LoadLe32(block, pd::DataLengthOffset);
     // Offset and length are the driver's word; a log that would end past the
     // buffer is refused, however few of its bytes are copied.
-    if (offset < ProtocolBlockSize || length < HealthLogSize || ProtocolBlock + offset + length > BufferSize) {
+    if (offset < pd::ProtocolBlockSize || length < nvme_query::HealthLogSize ||
+        nvme_query::ProtocolBlock + offset + length > nvme_query::BufferSize) {
         ReportError(unit::NVMe, nvme_line::WrongPlacement, code);
         return -1;
     }
 
-    const auto start = buffer.begin() + static_cast<std::ptrdiff_t>(ProtocolBlock + offset);
-    std::copy(start, start + static_cast<std::ptrdiff_t>(HealthLogSize), reply.Data.begin());
-    reply.DataLength = static_cast<std::int32_t>(HealthLogSize);
+    const auto start = buffer.begin() + static_cast<std::ptrdiff_t>(nvme_query::ProtocolBlock + offset);
+    std::copy(start, start + static_cast<std::ptrdiff_t>(nvme_query::HealthLogSize), reply.Data.begin());
+    reply.DataLength = static_cast<std::int32_t>(nvme_query::HealthLogSize);
     return 0;
 }
 

@@ -10,14 +10,6 @@
 
 namespace velmora::win {
 
-namespace sdk {
-// CTL_CODE(IOCTL_STORAGE_BASE, 0x500, METHOD_BUFFERED, FILE_ANY_ACCESS)
-constexpr DWORD kQueryProperty = 0x002D1400;
-#ifdef IOCTL_STORAGE_QUERY_PROPERTY
-static_assert(IOCTL_STORAGE_QUERY_PROPERTY == kQueryProperty);
-#endif
-}  // namespace sdk
-
 namespace {
 
 class Win32Device final : public Device {
@@ -34,8 +26,8 @@ public:
         DWORD returned = 0;
         // DeviceIoControl takes a non-const input pointer but only reads it.
         void* in = const_cast<std::uint8_t*>(input.data());
-        if (::DeviceIoControl(handle_.get(), sdk::kQueryProperty, in, static_cast<DWORD>(input.size()), output.data(),
-                              static_cast<DWORD>(output.size()), &returned, nullptr)) {
+        if (::DeviceIoControl(handle_.get(), IOCTL_STORAGE_QUERY_PROPERTY, in, static_cast<DWORD>(input.size()),
+                              output.data(), static_cast<DWORD>(output.size()), &returned, nullptr)) {
             result.Ok = true;
             result.BytesReturned = returned;
         } else {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,10 +14,15 @@
 namespace velmora {
 namespace {
 
+namespace dd = device_descriptor;
+namespace pd = protocol_descriptor;
+namespace pq = property_query;
+constexpr std::size_t kLogSize = nvme_query::HealthLogSize;
+
 std::string CountingLog() {
     std::string hex;
     static const char kDigits[] = "0123456789abcdef";
-    for (int i = 0; i < 512; ++i) {
+    for (std::size_t i = 0; i < kLogSize; ++i) {
         hex += kDigits[(i >> 4) & 0xF];
         hex += kDigits[i & 0xF];
     }
@@ -52,17 +57,27 @@ const std::string kSet =
     "DeviceID=\\\\.\\PHYSICALDRIVE3\n"
     "HealthLog=" + CountingLog() + "\n";
 
-std::array<std::uint8_t, 12> DescriptorQuery() { return {}; }  // property 0, standard query
+std::vector<std::uint8_t> DescriptorQuery() {
+    std::vector<std::uint8_t> query(pq::Size, 0);
+    StoreLe32(query, pq::PropertyIdOffset, pq::StorageDeviceProperty);
+    StoreLe32(query, pq::QueryTypeOffset, pq::PropertyStandardQuery);
+    return query;
+}
 
-std::vector<std::uint8_t> HealthQuery(std::size_t size = 4144) {
+// Sets a field of the protocol block of a health query.
+void SetBlockField(std::vector<std::uint8_t>& query, std::size_t field, std::uint32_t value) {
+    StoreLe32(std::span(query).subspan(nvme_query::ProtocolBlock, pd::ProtocolBlockSize), field, value);
+}
+
+std::vector<std::uint8_t> HealthQuery(std::size_t size = nvme_query::BufferSize) {
     std::vector<std::uint8_t> buffer(size, 0);
-    StoreLe32(buffer, 0, 50);
-    StoreLe32(buffer, 4, 0);
-    StoreLe32(buffer, 8, 3);
-    StoreLe32(buffer, 12, 2);
-    StoreLe32(buffer, 16, 2);
-    StoreLe32(buffer, 24, 40);
-    StoreLe32(buffer, 28, 512);
+    StoreLe32(buffer, pq::PropertyIdOffset, pq::StorageDeviceProtocolSpecificProperty);
+    StoreLe32(buffer, pq::QueryTypeOffset, pq::PropertyStandardQuery);
+    SetBlockField(buffer, pd::ProtocolTypeOffset, pd::ProtocolTypeNvme);
+    SetBlockField(buffer, pd::DataTypeOffset, pd::NvmeDataTypeLogPage);
+    SetBlockField(buffer, pd::RequestValueOffset, nvme_query::HealthInfoLogId);
+    SetBlockField(buffer, pd::DataOffsetOffset, pd::ProtocolBlockSize);
+    SetBlockField(buffer, pd::DataLengthOffset, kLogSize);
     return buffer;
 }
 
@@ -114,21 +129,22 @@ TEST_F(SimulatedDeviceIoTest, DescriptorIsLaidOutAsWindowsLaysItOut) {
     const IoResult result = device->QueryProperty(query, out);
     ASSERT_TRUE(result.Ok);
 
-    const std::size_t expectedSize = 40 + sizeof "VELMORA R730 SSD" + sizeof "Q5RT2B1" + sizeof "VM0A1B2C3D";
+    const std::size_t expectedSize = dd::FixedSize + sizeof "VELMORA R730 SSD" + sizeof "Q5RT2B1" + sizeof "VM0A1B2C3D";
     EXPECT_EQ(result.BytesReturned, expectedSize);
-    EXPECT_EQ(LoadLe32(out, 0), 40u);  // Version: the structure's size
-    EXPECT_EQ(LoadLe32(out, 4), expectedSize);
-    EXPECT_EQ(out[8], 0);   // DeviceType
-    EXPECT_EQ(out[10], 0);  // RemovableMedia
-    EXPECT_EQ(LoadLe32(out, 12), 0u);  // no vendor id
-    EXPECT_EQ(LoadLe32(out, 16), 40u);
-    EXPECT_EQ(LoadLe32(out, 20), 40u + sizeof "VELMORA R730 SSD");
-    EXPECT_EQ(LoadLe32(out, 24), 40u + sizeof "VELMORA R730 SSD" + sizeof "Q5RT2B1");
-    EXPECT_EQ(LoadLe32(out, 28), 11u);
-    EXPECT_EQ(LoadLe32(out, 32), expectedSize - 40);
-    EXPECT_EQ(StringAt(out, LoadLe32(out, 16)), "VELMORA R730 SSD");
-    EXPECT_EQ(StringAt(out, LoadLe32(out, 20)), "Q5RT2B1");
-    EXPECT_EQ(StringAt(out, LoadLe32(out, 24)), "VM0A1B2C3D");
+    EXPECT_EQ(LoadLe32(out, dd::VersionOffset), dd::FixedSize);  // the structure's size
+    EXPECT_EQ(LoadLe32(out, dd::SizeOffset), expectedSize);
+    EXPECT_EQ(out[dd::DeviceTypeOffset], 0);
+    EXPECT_EQ(out[dd::RemovableMediaOffset], 0);
+    EXPECT_EQ(LoadLe32(out, dd::VendorIdOffsetOffset), 0u);  // no vendor id
+    EXPECT_EQ(LoadLe32(out, dd::ProductIdOffsetOffset), dd::FixedSize);
+    EXPECT_EQ(LoadLe32(out, dd::ProductRevisionOffsetOffset), dd::FixedSize + sizeof "VELMORA R730 SSD");
+    EXPECT_EQ(LoadLe32(out, dd::SerialNumberOffsetOffset),
+              dd::FixedSize + sizeof "VELMORA R730 SSD" + sizeof "Q5RT2B1");
+    EXPECT_EQ(LoadLe32(out, dd::BusTypeOffset), 11u);
+    EXPECT_EQ(LoadLe32(out, dd::RawPropertiesLengthOffset), expectedSize - dd::FixedSize);
+    EXPECT_EQ(StringAt(out, LoadLe32(out, dd::ProductIdOffsetOffset)), "VELMORA R730 SSD");
+    EXPECT_EQ(StringAt(out, LoadLe32(out, dd::ProductRevisionOffsetOffset)), "Q5RT2B1");
+    EXPECT_EQ(StringAt(out, LoadLe32(out, dd::SerialNumberOffsetOffset)), "VM0A1B2C3D");
     EXPECT_EQ(out[expectedSize], 0xCC);  // nothing written past the descriptor
 }
 
@@ -136,18 +152,19 @@ TEST(BuildDeviceDescriptor, GivesMissingStringsOffsetZeroAndMissingBusTypeZero) 
     DriveSetDisk disk;
     disk.ProductRevision = "R1";
     const std::vector<std::uint8_t> bytes = BuildDeviceDescriptor(disk);
-    ASSERT_EQ(bytes.size(), 43u);
-    EXPECT_EQ(LoadLe32(bytes, 16), 0u);
-    EXPECT_EQ(LoadLe32(bytes, 20), 40u);
-    EXPECT_EQ(LoadLe32(bytes, 24), 0u);
-    EXPECT_EQ(LoadLe32(bytes, 28), 0u);
-    EXPECT_EQ(StringAt(bytes, 40), "R1");
+    ASSERT_EQ(bytes.size(), dd::FixedSize + sizeof "R1");
+    EXPECT_EQ(LoadLe32(bytes, dd::ProductIdOffsetOffset), 0u);
+    EXPECT_EQ(LoadLe32(bytes, dd::ProductRevisionOffsetOffset), dd::FixedSize);
+    EXPECT_EQ(LoadLe32(bytes, dd::SerialNumberOffsetOffset), 0u);
+    EXPECT_EQ(LoadLe32(bytes, dd::BusTypeOffset), 0u);
+    EXPECT_EQ(StringAt(bytes, dd::FixedSize), "R1");
 
     DriveSetDisk empty;
     empty.ProductId = "";
     const std::vector<std::uint8_t> emptyString = BuildDeviceDescriptor(empty);
-    EXPECT_EQ(LoadLe32(emptyString, 16), 40u);  // present but empty: a real offset to a lone NUL
-    EXPECT_EQ(emptyString.at(40), 0);
+    // Present but empty: a real offset to a lone NUL.
+    EXPECT_EQ(LoadLe32(emptyString, dd::ProductIdOffsetOffset), dd::FixedSize);
+    EXPECT_EQ(emptyString.at(dd::FixedSize), 0);
 }
 
 TEST_F(SimulatedDeviceIoTest, DescriptorIsCutToTheCallersBuffer) {
@@ -155,13 +172,13 @@ TEST_F(SimulatedDeviceIoTest, DescriptorIsCutToTheCallersBuffer) {
     auto device = Open("\\\\.\\PHYSICALDRIVE0", error);
     ASSERT_NE(device, nullptr);
     const auto query = DescriptorQuery();
-    std::vector<std::uint8_t> header(8, 0);
+    std::vector<std::uint8_t> header(dd::HeaderSize, 0);
     const IoResult cut = device->QueryProperty(query, header);
     ASSERT_TRUE(cut.Ok);
-    EXPECT_EQ(cut.BytesReturned, 8u);
-    EXPECT_GT(LoadLe32(header, 4), 40u);  // the full size, so a caller can ask again
+    EXPECT_EQ(cut.BytesReturned, dd::HeaderSize);
+    EXPECT_GT(LoadLe32(header, dd::SizeOffset), dd::FixedSize);  // the full size, so a caller can ask again
 
-    std::vector<std::uint8_t> tooSmall(7, 0);
+    std::vector<std::uint8_t> tooSmall(dd::HeaderSize - 1, 0);
     const IoResult refused = device->QueryProperty(query, tooSmall);
     EXPECT_FALSE(refused.Ok);
     EXPECT_EQ(refused.Error, device_error::InsufficientBuffer);
@@ -174,15 +191,17 @@ TEST_F(SimulatedDeviceIoTest, HealthQueryReturnsTheProtocolDescriptorAndTheLogIn
     std::vector<std::uint8_t> buffer = HealthQuery();
     const IoResult result = device->QueryProperty(buffer, buffer);  // one buffer in and out, as the service does
     ASSERT_TRUE(result.Ok);
-    EXPECT_EQ(result.BytesReturned, 48u + 512u);
-    EXPECT_EQ(LoadLe32(buffer, 0), 48u);
-    EXPECT_EQ(LoadLe32(buffer, 4), 48u);
-    EXPECT_EQ(LoadLe32(buffer, 8), 3u);
-    EXPECT_EQ(LoadLe32(buffer, 12), 2u);
-    EXPECT_EQ(LoadLe32(buffer, 16), 2u);
-    EXPECT_EQ(LoadLe32(buffer, 24), 40u);
-    EXPECT_EQ(LoadLe32(buffer, 28), 512u);
-    for (std::size_t i = 0; i < 512; ++i) ASSERT_EQ(buffer[8 + 40 + i], i & 0xFF) << i;
+    EXPECT_EQ(result.BytesReturned, pd::Size + kLogSize);
+    EXPECT_EQ(LoadLe32(buffer, pd::VersionOffset), pd::Size);
+    EXPECT_EQ(LoadLe32(buffer, pd::SizeOffset), pd::Size);
+    const auto block = std::span(buffer).subspan(pd::ProtocolBlockOffset, pd::ProtocolBlockSize);
+    EXPECT_EQ(LoadLe32(block, pd::ProtocolTypeOffset), pd::ProtocolTypeNvme);
+    EXPECT_EQ(LoadLe32(block, pd::DataTypeOffset), pd::NvmeDataTypeLogPage);
+    EXPECT_EQ(LoadLe32(block, pd::RequestValueOffset), nvme_query::HealthInfoLogId);
+    EXPECT_EQ(LoadLe32(block, pd::DataOffsetOffset), pd::ProtocolBlockSize);
+    EXPECT_EQ(LoadLe32(block, pd::DataLengthOffset), kLogSize);
+    // The log right after the protocol block.
+    for (std::size_t i = 0; i < kLogSize; ++i) ASSERT_EQ(buffer[pd::Size + i], i & 0xFF) << i;
 }
 
 TEST_F(SimulatedDeviceIoTest, DeviceIdOfAnNvmeDiskAnswersBothQueries) {
@@ -192,7 +211,7 @@ TEST_F(SimulatedDeviceIoTest, DeviceIdOfAnNvmeDiskAnswersBothQueries) {
     std::vector<std::uint8_t> out(8192, 0);
     const auto query = DescriptorQuery();
     ASSERT_TRUE(device->QueryProperty(query, out).Ok);
-    EXPECT_EQ(LoadLe32(out, 28), 17u);
+    EXPECT_EQ(LoadLe32(out, dd::BusTypeOffset), 17u);
     std::vector<std::uint8_t> buffer = HealthQuery();
     EXPECT_TRUE(device->QueryProperty(buffer, buffer).Ok);
 }
@@ -211,25 +230,32 @@ TEST_F(SimulatedDeviceIoTest, RefusesQueriesItDoesNotServeAsWindowsWould) {
         std::size_t OutputSize;
         std::uint32_t Error;
     };
-    auto modified = [](std::size_t offset, std::uint32_t value) {
+    auto modified = [](std::size_t blockField, std::uint32_t value) {
         std::vector<std::uint8_t> q = HealthQuery();
-        StoreLe32(q, offset, value);
+        SetBlockField(q, blockField, value);
         return q;
     };
-    std::vector<std::uint8_t> existsQuery(12, 0);
-    StoreLe32(existsQuery, 4, 1);
-    std::vector<std::uint8_t> adapterQuery(12, 0);
-    StoreLe32(adapterQuery, 0, 1);
+    std::vector<std::uint8_t> existsQuery = DescriptorQuery();
+    StoreLe32(existsQuery, pq::QueryTypeOffset, 1);
+    std::vector<std::uint8_t> adapterQuery = DescriptorQuery();
+    StoreLe32(adapterQuery, pq::PropertyIdOffset, 1);
+    constexpr std::size_t kBuffer = nvme_query::BufferSize;
+    constexpr std::size_t kAnswer = pd::Size + kLogSize;
     const Case cases[] = {
-        {"health query on a drive without a log", sata.get(), HealthQuery(), 4144, device_error::NotSupported},
-        {"ATA protocol", nvme.get(), modified(8, 2), 4144, device_error::NotSupported},
-        {"identify data instead of a log", nvme.get(), modified(12, 1), 4144, device_error::NotSupported},
-        {"another log page", nvme.get(), modified(16, 1), 4144, device_error::NotSupported},
-        {"data offset inside the block", nvme.get(), modified(24, 8), 4144, device_error::InvalidParameter},
-        {"data length below a log", nvme.get(), modified(28, 511), 4144, device_error::InvalidParameter},
-        {"output too small for the log", nvme.get(), HealthQuery(), 559, device_error::InsufficientBuffer},
-        {"protocol block cut short", nvme.get(), HealthQuery(47), 4144, device_error::InvalidParameter},
-        {"query header cut short", sata.get(), std::vector<std::uint8_t>(7, 0), 8192, device_error::InvalidParameter},
+        {"health query on a drive without a log", sata.get(), HealthQuery(), kBuffer, device_error::NotSupported},
+        {"ATA protocol", nvme.get(), modified(pd::ProtocolTypeOffset, 2), kBuffer, device_error::NotSupported},
+        {"identify data instead of a log", nvme.get(), modified(pd::DataTypeOffset, 1), kBuffer,
+         device_error::NotSupported},
+        {"another log page", nvme.get(), modified(pd::RequestValueOffset, 1), kBuffer, device_error::NotSupported},
+        {"data offset inside the block", nvme.get(), modified(pd::DataOffsetOffset, pd::ProtocolBlockSize - 1),
+         kBuffer, device_error::InvalidParameter},
+        {"data length below a log", nvme.get(), modified(pd::DataLengthOffset, kLogSize - 1), kBuffer,
+         device_error::InvalidParameter},
+        {"output too small for the log", nvme.get(), HealthQuery(), kAnswer - 1, device_error::InsufficientBuffer},
+        {"protocol block cut short", nvme.get(), HealthQuery(nvme_query::ProtocolBlock + pd::ProtocolBlockSize - 1),
+         kBuffer, device_error::InvalidParameter},
+        {"query header cut short", sata.get(), std::vector<std::uint8_t>(pq::HeaderSize - 1, 0), 8192,
+         device_error::InvalidParameter},
         {"exists query", sata.get(), existsQuery, 8192, device_error::InvalidFunction},
         {"adapter property", sata.get(), adapterQuery, 8192, device_error::InvalidFunction},
     };
@@ -262,7 +288,7 @@ TEST(SimulatedDeviceIo, TheFirstMatchingDiskInFileOrderAnswers) {
     std::vector<std::uint8_t> out(64, 0);
     const auto query = DescriptorQuery();
     ASSERT_TRUE(device->QueryProperty(query, out).Ok);
-    EXPECT_EQ(LoadLe32(out, 28), 1u);
+    EXPECT_EQ(LoadLe32(out, dd::BusTypeOffset), 1u);
 }
 
 TEST(SimulatedDeviceIo, ADeviceOutlivesTheSetItCameFrom) {
@@ -275,7 +301,7 @@ TEST(SimulatedDeviceIo, ADeviceOutlivesTheSetItCameFrom) {
     ASSERT_NE(device, nullptr);
     std::vector<std::uint8_t> buffer = HealthQuery();
     ASSERT_TRUE(device->QueryProperty(buffer, buffer).Ok);
-    EXPECT_EQ(buffer[48 + 511], 0xFF);
+    EXPECT_EQ(buffer[pd::Size + kLogSize - 1], 0xFF);
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ TEST(DecodeDescriptorString, NeverReadsOutsideTheReturnedBytes) {
 
 TEST(InterfaceTypeFromBusType, MapsTheFourKnownBusesAndNothingElse) {
     const std::pair<std::int32_t, std::int32_t> cases[] = {
-        {3, kInterfacePata}, {11, kInterfaceSata}, {17, kInterfaceNvme}, {7, kInterfaceUsb},
+        {bus_type::Ata, kInterfacePata}, {bus_type::Sata, kInterfaceSata},
+        {bus_type::Nvme, kInterfaceNvme}, {bus_type::Usb, kInterfaceUsb},
         {9, kInterfaceUnknown}, {0, kInterfaceUnknown}, {1, kInterfaceUnknown}, {-1, kInterfaceUnknown},
     };
     for (auto [bus, expected] : cases) EXPECT_EQ(InterfaceTypeFromBusType(bus), expected) << bus;
@@ -96,7 +97,8 @@ TEST_F(DescriptorTest, AsksTheDeviceWithoutAccessRightsForTheStandardDescriptor)
     ASSERT_EQ(io.OpenedPaths.size(), 1u);
     EXPECT_EQ(io.OpenedPaths[0], "\\\\.\\PHYSICALDRIVE1");
     EXPECT_EQ(io.OpenedAccess[0], DeviceAccess::None);
-    EXPECT_EQ(io.LastInput, std::vector<std::uint8_t>(12, 0));
+    // Both StorageDeviceProperty and PropertyStandardQuery are zero.
+    EXPECT_EQ(io.LastInput, std::vector<std::uint8_t>(property_query::Size, 0));
     EXPECT_EQ(io.LastOutputSize, 8192u);
     EXPECT_EQ(io.ClosedCount, 1);
 }
@@ -150,7 +152,7 @@ TEST_F(DescriptorTest, ImplausibleStringsNeverReplaceAnything) {
 }
 
 TEST_F(DescriptorTest, BusTypeDecidesTheInterfaceEvenWhenNoTextChanges) {
-    for (auto [bus, expected] : {std::pair{17, kInterfaceNvme}, std::pair{9, kInterfaceUnknown}}) {
+    for (auto [bus, expected] : {std::pair{bus_type::Nvme, kInterfaceNvme}, std::pair{9, kInterfaceUnknown}}) {
         DriveInfo copy = drive;
         io.Output = BuildDescriptor({std::nullopt, std::nullopt, std::nullopt, bus});
         EXPECT_FALSE(QueryStorageDescriptor(copy, io, "10."));
@@ -178,7 +180,8 @@ TEST_F(DescriptorTest, UnopenableDeviceOrFailedQueryChangesNothing) {
 }
 
 TEST_F(DescriptorTest, ADescriptorTooShortForItsHeaderGivesNoTextsAndUnknownBus) {
-    io.Output = {1, 0, 0, 0, 36, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 20};  // cut inside ProductIdOffset
+    io.Output = BuildDescriptor({"VELMORA R730", "Q5RT2B1", "AB12CD34", bus_type::Sata});
+    io.Output.resize(device_descriptor::ProductIdOffsetOffset + 1);  // cut inside ProductIdOffset
     EXPECT_FALSE(QueryStorageDescriptor(drive, io, "10."));
     EXPECT_EQ(drive.Model, "WMI model");
     EXPECT_EQ(drive.InterfaceType, kInterfaceUnknown);

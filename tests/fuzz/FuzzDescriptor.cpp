@@ -48,7 +48,7 @@ private:
     public:
         explicit AnsweringDevice(const AnsweringDevices& owner) : owner_(owner) {}
         IoResult QueryProperty(std::span<const std::uint8_t> input, std::span<std::uint8_t> output) override {
-            FUZZ_CHECK(input.size() >= 8);
+            FUZZ_CHECK(input.size() >= property_query::HeaderSize);
             if (owner_.fail_) return {false, 0, 1};
             const std::size_t count = std::min(owner_.answer_.size(), output.size());
             std::copy_n(owner_.answer_.begin(), count, output.begin());

@@ -81,8 +81,9 @@ void CheckDevices(const DriveSet& set, DeviceIo& io) {
             if (device) {
                 // A descriptor of the set (the first disk that answers to the
                 // path), cut to buffers of every telling size.
-                std::vector<std::uint8_t> query(kStoragePropertyQuerySize, 0);
-                for (const std::size_t size : {std::size_t{0}, std::size_t{7}, std::size_t{8}, std::size_t{40},
+                const auto query = DeviceDescriptorQuery();
+                namespace dd = device_descriptor;
+                for (const std::size_t size : {std::size_t{0}, dd::HeaderSize - 1, dd::HeaderSize, dd::FixedSize,
                                                kDescriptorBufferSize}) {
                     std::vector<std::uint8_t> output(size, 0xAA);
                     const IoResult result = device->QueryProperty(query, output);
@@ -108,7 +109,7 @@ void CheckDevices(const DriveSet& set, DeviceIo& io) {
         if (const auto index = disk.NumericIndex()) {
             PipeReply reply;
             if (ReadNvmeHealthLog(io, *index, reply) == 0) {
-                FUZZ_CHECK(reply.DataLength == static_cast<std::int32_t>(kHealthLogSize));
+                FUZZ_CHECK(reply.DataLength == static_cast<std::int32_t>(nvme_query::HealthLogSize));
             }
         }
     }

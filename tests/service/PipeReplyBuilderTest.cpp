@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "common/ByteOrder.h"
 #include "service/FailurePredict.h"
 #include "service/NvmeHealthLogReader.h"
+#include "tests/fakes/DescriptorBytes.h"
 #include "tests/fakes/FakeDeviceIo.h"
 #include "tests/fakes/FakeWmiSource.h"
 #include "tests/fakes/RecordingEventSink.h"
@@ -44,12 +44,7 @@ struct Machine {
     Machine() {
         wmi.Set(kFailurePredictNamespace, kFailurePredictStatusClass, StatusClass(kDiskName, true, true));
         wmi.Set(kFailurePredictNamespace, kFailurePredictDataClass, DataClass(kDiskName, {0x10, 0x00, 0x05, 0xFF}));
-        devices.Output.assign(nvme_query::BufferSize, 0);
-        StoreLe32(devices.Output, 0, 48);
-        StoreLe32(devices.Output, 4, 48);
-        StoreLe32(devices.Output, 24, 40);
-        StoreLe32(devices.Output, 28, 512);
-        for (std::size_t i = 0; i < 512; ++i) devices.Output[48 + i] = 0xC0;
+        devices.Output = fakes::BuildProtocolAnswer({.FirstLogByte = 0xC0});
     }
     FakeWmiSource wmi;
     FakeDeviceIo devices;
@@ -96,7 +91,7 @@ TEST(PipeReplyBuilder, ReadsTheHealthLogOfTheRequestedDriveForNvme) {
     EXPECT_EQ(reply.DataValid, 1);
     EXPECT_EQ(reply.DataLength, 512);
     EXPECT_EQ(reply.Data[0], 0xC0);
-    EXPECT_EQ(reply.Data[511], 0xC0);
+    EXPECT_EQ(reply.Data[511], 0xBF);  // the log counts up from 0xC0
     EXPECT_EQ(reply.Data[512], 0);
     EXPECT_EQ(machine.devices.OpenedPaths, std::vector<std::string>{"\\\\.\\PhysicalDrive7"});
     EXPECT_EQ(machine.wmi.ExecuteCount, 0);

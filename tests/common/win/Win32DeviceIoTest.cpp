@@ -6,6 +6,8 @@
 #include <array>
 #include <string>
 
+#include "common/StorageLayout.h"
+
 namespace velmora::win {
 namespace {
 
@@ -39,7 +41,7 @@ TEST(Win32DeviceIo, OpensAnExistingPathAndReportsAFailingQuery) {
     ASSERT_NE(device, nullptr) << error;
     EXPECT_EQ(error, 0u);
     // A plain file is no storage device: the query fails with a nonzero code.
-    std::array<std::uint8_t, 12> query{};
+    std::array<std::uint8_t, property_query::Size> query{};
     std::array<std::uint8_t, 64> answer{};
     const IoResult result = device->QueryProperty(query, answer);
     EXPECT_FALSE(result.Ok);
