@@ -64,28 +64,6 @@ TEST_F(StatusCommandTest, NoMakersDriveGivesThreeAndAnEmptyList) {
 TEST_F(StatusCommandTest, FailedEnumerationGivesFour) {
     wmi.Set(u"root\\cimv2", u"Win32_DiskDrive", FakeClass{{}, {}, -3});
     EXPECT_EQ(RunStatus(wmi, devices, pipes, false).ExitStatus, exit_status::Failure);
-    ASSERT_FALSE(events.Entries.empty());
-    EXPECT_EQ(events.Entries[0], "FILE smart LINE 27 CODE -3");
-}
-
-TEST_F(StatusCommandTest, HealthyDriveIsDescribedWithItsValuesAndExitsZero) {
-    SetDisks({Disk(3, u"VELMORA R730 SSD", u"Q5RT2B1")});
-    PipeReply reply = test_support::AtaReply(1, 1, 0);
-    test_support::PutAtaEntry(reply, 0, {9, 1337});
-    test_support::PutAtaEntry(reply, 1, {12, 42});
-    test_support::PutAtaEntry(reply, 2, {173, (32u << 16) | 16u});  // Q5: avg 16, max 32
-    ReplyWith(reply);
-
-    const ConsoleOutput output = RunStatus(wmi, devices, pipes, true);
-    EXPECT_EQ(output.ExitStatus, exit_status::AllOk);
-    const std::string& json = output.Out;
-    for (const char* expected :
-         {"\"position\": 0", "\"drive_number\": 3", "\"model\": \"VELMORA R730 SSD\"", "\"capacity_gb\": 256",
-          "\"firmware\": \"Q5RT2B1\"", "\"interface\": \"SATA\"", "\"refreshed\": true", "\"healthy\": true",
-          "\"power_on_hours\": 1337", "\"power_cycles\": 42", "\"avg_erase_count\": 16", "\"max_erase_count\": 32",
-          "\"gb_written\": null", "\"life_meter\": 100", "\"status\": \"OK\""}) {
-        EXPECT_NE(json.find(expected), std::string::npos) << expected << " in " << json;
-    }
 }
 
 TEST_F(StatusCommandTest, FailedRefreshLeavesValuesNullAndCountsAsUnknown) {
@@ -97,16 +75,46 @@ TEST_F(StatusCommandTest, FailedRefreshLeavesValuesNullAndCountsAsUnknown) {
                                  "\"smart_valid\": false", "\"status\": \"UNKNOWN\""}) {
         EXPECT_NE(output.Out.find(expected), std::string::npos) << expected;
     }
-    EXPECT_EQ(events.Entries, (std::vector<std::string>{"FILE pipe LINE 38 CODE 2", "FILE smart LINE 176 CODE -1"}));
 }
 
-TEST_F(StatusCommandTest, ABadDriveOutranksAnUnknownOne) {
+TEST_F(StatusCommandTest, TextNamesEachDriveByPositionAndNumberWithItsStatus) {
     SetDisks({Disk(0, u"VELMORA R730 SSD", u"Q5RT2B1"), Disk(1, u"KESTRIN 512", u"Q3RT0001")});
     ReplyWith(test_support::AtaReply(1, 1, 1));  // both answer: active, failure predicted
     const ConsoleOutput output = RunStatus(wmi, devices, pipes, false);
-    EXPECT_EQ(output.ExitStatus, exit_status::SomeBad);
-    EXPECT_NE(output.Out.find("Drive 2 of 2"), std::string::npos);
-    EXPECT_NE(output.Out.find("Status:               BAD"), std::string::npos) << output.Out;
+    for (const char* expected : {"Drive 1 of 2 (drive number 0)\n", "Drive 2 of 2 (drive number 1)\n",
+                                 "  Model:                VELMORA R730 SSD\n", "  Status:               BAD\n"}) {
+        EXPECT_NE(output.Out.find(expected), std::string::npos) << expected << " in " << output.Out;
+    }
+}
+
+// The exit status follows the worst drive: BAD before UNKNOWN before OK.
+TEST(StatusExitCode, FollowsTheWorstDrive) {
+    struct Flags {
+        std::uint8_t SmartValid, Healthy;
+    };
+    constexpr Flags kOk{1, 1};
+    constexpr Flags kBad{1, 0};
+    constexpr Flags kUnknown{0, 1};
+    const struct {
+        const char* Name;
+        std::vector<Flags> Drives;
+        int Expected;
+    } cases[] = {
+        {"no drive", {}, exit_status::NoDrive},
+        {"all OK", {kOk, kOk}, exit_status::AllOk},
+        {"one UNKNOWN", {kOk, kUnknown}, exit_status::SomeUnknown},
+        {"BAD after UNKNOWN", {kUnknown, kBad}, exit_status::SomeBad},
+        {"BAD before UNKNOWN", {kBad, kUnknown}, exit_status::SomeBad},
+    };
+    for (const auto& c : cases) {
+        DriveTable table;
+        for (std::size_t i = 0; i < c.Drives.size(); ++i) {
+            table[static_cast<int>(i)].SmartValid = c.Drives[i].SmartValid;
+            table[static_cast<int>(i)].Healthy = c.Drives[i].Healthy;
+        }
+        table.SetDisksCount(static_cast<int>(c.Drives.size()));
+        EXPECT_EQ(StatusExitCode(table), c.Expected) << c.Name;
+    }
 }
 
 }  // namespace

@@ -28,13 +28,6 @@ protected:
     WmiTable table{source};
 };
 
-TEST_F(WmiTableOverFake, NewTableIsEmpty) {
-    EXPECT_EQ(table.RowCount(), 0);
-    EXPECT_EQ(table.ColumnCount(), 0);
-    EXPECT_TRUE(table.Columns.empty());
-    EXPECT_TRUE(table.Rows.empty());
-}
-
 TEST_F(WmiTableOverFake, ExecuteFillsColumnsAndRowsInOrder) {
     ASSERT_EQ(table.Execute(u"root\\cimv2", u"Win32_DiskDrive"), 0);
     EXPECT_EQ(table.RowCount(), 2);
@@ -65,12 +58,6 @@ TEST_F(WmiTableOverFake, ExecuteAppendsToWhatTheTableHolds) {
     EXPECT_EQ(source.ExecuteCount, 2);
 }
 
-TEST_F(WmiTableOverFake, ClassWithoutInstancesGivesMinusFiveAndNoRows) {
-    source.Set(u"root\\WMI", u"MSStorageDriver_FailurePredictStatus", FakeClass{{u"Active"}, {}});
-    EXPECT_EQ(table.Execute(u"root\\WMI", u"MSStorageDriver_FailurePredictStatus"), wmi_result::NoObject);
-    EXPECT_EQ(table.RowCount(), 0);
-}
-
 TEST_F(WmiTableOverFake, ExecutePassesEverySourceCodeThrough) {
     for (int code = -1; code >= -8; --code) {
         source.Set(u"root\\cimv2", u"Failing", FakeClass{{}, {}, code});
@@ -97,9 +84,7 @@ TEST_F(WmiTableOverFake, ReadsOutsideTheTableReturnMinusOneWithoutRaising) {
     };
     for (const auto& c : cases) {
         WmiVariant out = WmiVariant::Int32(5);
-        int result = 0;
-        EXPECT_NO_THROW(result = table.GetValue(c.row, c.property, out)) << c.name;
-        EXPECT_EQ(result, -1) << c.name;
+        EXPECT_EQ(table.GetValue(c.row, c.property, out), -1) << c.name;
         EXPECT_EQ(out, WmiVariant::Int32(5)) << c.name << ": the out value stays untouched";
     }
     WmiVariant out;

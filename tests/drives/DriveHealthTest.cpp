@@ -24,12 +24,6 @@ TEST(DriveStatus, FollowsValidityThenTemperatureThenHealth) {
     }
 }
 
-TEST(HealthStatusText, NamesEachStatus) {
-    EXPECT_EQ(HealthStatusText(HealthStatus::OK), "OK");
-    EXPECT_EQ(HealthStatusText(HealthStatus::BAD), "BAD");
-    EXPECT_EQ(HealthStatusText(HealthStatus::UNKNOWN), "UNKNOWN");
-}
-
 TEST(LifeMeterValue, UsesLifeThenEraseCountAndStaysOnTheScale) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();

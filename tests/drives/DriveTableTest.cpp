@@ -18,14 +18,6 @@ std::string ThrownText(Action action) {
     return "no exception";
 }
 
-TEST(DriveTable, StartsEmptyWithTheFirstDriveSelected) {
-    DriveTable table;
-    EXPECT_EQ(table.DiskCount(), 0);
-    EXPECT_EQ(table.SelectedDisk(), 0);
-    EXPECT_TRUE(table[15].Model.empty());
-    EXPECT_EQ(table[15].CapacityGB, 0);
-}
-
 TEST(DriveTable, IndexedAccessAcceptsOnlyZeroToFifteen) {
     DriveTable table;
     table[0].Model = "first";

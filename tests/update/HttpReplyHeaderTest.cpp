@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "update/HttpClient.h"
@@ -86,46 +87,54 @@ TEST(HttpReplyHeader, KeepsAPartialLastLineWhenTheDataEnds) {
     EXPECT_FALSE(header.HasLength());
 }
 
-TEST(HttpReplyHeader, AcceptsTheSameContentLengthTwiceButNotTwoValues) {
-    HttpReplyHeader same;
-    static_cast<void>(same.Feed(Bytes("HTTP/1.0 200 OK\r\nContent-Length: 7\r\ncontent-length: 7\r\n\r\n")));
-    EXPECT_EQ(same.Error(), HeaderError::None);
-    EXPECT_EQ(same.Length(), 7);
-
-    HttpReplyHeader different;
-    static_cast<void>(different.Feed(Bytes("HTTP/1.0 200 OK\r\nContent-Length: 7\r\nContent-Length: 8\r\n\r\n")));
-    EXPECT_EQ(different.Error(), HeaderError::ConflictingLength);
-    EXPECT_FALSE(different.Complete());
-}
-
-TEST(HttpReplyHeader, IgnoresABadContentLengthBesideAGoodOne) {
-    HttpReplyHeader header;
-    static_cast<void>(header.Feed(Bytes("HTTP/1.0 200 OK\r\nContent-Length: -1\r\nContent-Length: 9\r\n\r\n")));
-    EXPECT_EQ(header.Error(), HeaderError::None);
-    EXPECT_EQ(header.Length(), 9);
-}
-
-TEST(HttpReplyHeader, RefusesALineOverTheLineCapButTakesOneAtIt) {
-    const std::string atCap = "X: " + std::string(kMaxHeaderLine - 5, 'a') + "\r\n";
-    ASSERT_EQ(atCap.size(), kMaxHeaderLine);
-    HttpReplyHeader fits;
-    static_cast<void>(fits.Feed(Bytes("HTTP/1.0 200 OK\r\n" + atCap + "\r\n")));
-    EXPECT_EQ(fits.Error(), HeaderError::None);
-    EXPECT_TRUE(fits.Complete());
-
-    HttpReplyHeader tooLong;
-    static_cast<void>(tooLong.Feed(Bytes("HTTP/1.0 200 OK\r\nX: " + std::string(100 * 1024, 'a'))));
-    EXPECT_EQ(tooLong.Error(), HeaderError::LineTooLong);
-}
-
-TEST(HttpReplyHeader, RefusesMoreHeaderBytesThanTheCap) {
-    HttpReplyHeader header;
-    static_cast<void>(header.Feed(Bytes("HTTP/1.0 200 OK\r\n")));
-    for (int i = 0; i < 10000 && header.Error() == HeaderError::None; ++i) {
-        static_cast<void>(header.Feed(Bytes("X-Line: " + std::to_string(i) + "\r\n")));
+TEST(HttpReplyHeader, TakesTheOneContentLengthItCanReadAndRefusesTwoValues) {
+    const struct {
+        const char* Lines;  // between the status line and the empty line
+        HeaderError Error;
+        std::optional<std::int64_t> Length;
+    } cases[] = {
+        {"", HeaderError::None, std::nullopt},
+        {"Content-Length: 7\r\n", HeaderError::None, 7},
+        {"Content-Length: 7\r\ncontent-length: 7\r\n", HeaderError::None, 7},
+        {"Content-Length: -1\r\n", HeaderError::None, std::nullopt},  // unreadable counts as absent
+        {"Content-Length: -1\r\nContent-Length: 9\r\n", HeaderError::None, 9},
+        {"Content-Length: 7\r\nContent-Length: 8\r\n", HeaderError::ConflictingLength, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        HttpReplyHeader header;
+        static_cast<void>(header.Feed(Bytes(std::string("HTTP/1.0 200 OK\r\n") + c.Lines + "\r\n")));
+        EXPECT_EQ(header.Error(), c.Error) << c.Lines;
+        EXPECT_EQ(header.Complete(), c.Error == HeaderError::None) << c.Lines;
+        if (c.Error != HeaderError::None) continue;
+        EXPECT_EQ(header.HasLength() ? std::optional<std::int64_t>(header.Length()) : std::nullopt, c.Length)
+            << c.Lines;
     }
-    EXPECT_EQ(header.Error(), HeaderError::TooManyBytes);
-    EXPECT_LE(header.TakeLines().size(), kMaxHeaderBytes);
+}
+
+TEST(HttpReplyHeader, CapsEachLineAndTheBytesOfAllLinesButNotTheirNumber) {
+    const std::string atLineCap = "X: " + std::string(kMaxHeaderLine - 5, 'a') + "\r\n";
+    ASSERT_EQ(atLineCap.size(), kMaxHeaderLine);
+    std::string shortLines;  // 10,000 lines, 40,000 bytes
+    for (int i = 0; i < 10000; ++i) shortLines += "X:\r\n";
+    std::string longLines;  // 10,000 lines, over 200,000 bytes
+    for (int i = 0; i < 10000; ++i) longLines += "X-Line-" + std::to_string(i) + ": some value\r\n";
+    const struct {
+        const char* Name;
+        std::string Lines;
+        HeaderError Error;
+    } cases[] = {
+        {"one line at the line cap", atLineCap + "\r\n", HeaderError::None},
+        {"one line of 100 KiB", "X: " + std::string(100 * 1024, 'a'), HeaderError::LineTooLong},
+        {"many lines under the byte cap", shortLines + "\r\n", HeaderError::None},
+        {"many lines over the byte cap", longLines + "\r\n", HeaderError::TooManyBytes},
+    };
+    for (const auto& c : cases) {
+        HttpReplyHeader header;
+        static_cast<void>(header.Feed(Bytes("HTTP/1.0 200 OK\r\n" + c.Lines)));
+        EXPECT_EQ(header.Error(), c.Error) << c.Name;
+        EXPECT_EQ(header.Complete(), c.Error == HeaderError::None) << c.Name;
+        EXPECT_LE(header.TakeLines().size(), kMaxHeaderBytes) << c.Name;
+    }
 }
 
 }  // namespace

@@ -109,14 +109,5 @@ TEST_F(EventLogSinkCalls, ReportErrorReachesTheSinkOncePerReport) {
     EXPECT_EQ(gCalls.Deregistered.size(), 2u);
 }
 
-TEST(EventLogSinkSystem, WritingThroughTheSystemCallsDoesNotFail) {
-    EventLogSink sink;
-    EXPECT_NO_FATAL_FAILURE(sink.Write("FILE common_win_tests LINE 1 CODE 0"));
-    const EventLogApi api = SystemEventLogApi();
-    EXPECT_EQ(api.Register, &::RegisterEventSourceA);
-    EXPECT_EQ(api.Report, &::ReportEventA);
-    EXPECT_EQ(api.Deregister, &::DeregisterEventSource);
-}
-
 }  // namespace
 }  // namespace velmora::win

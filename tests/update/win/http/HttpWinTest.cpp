@@ -11,8 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 #include "update/HttpClient.h"
@@ -33,11 +31,6 @@ std::string TempPath(const char* name) {
     char folder[MAX_PATH];
     const DWORD length = ::GetTempPathA(MAX_PATH, folder);
     return std::string(folder, length) + "velmora-http-" + std::to_string(::GetCurrentProcessId()) + "-" + name;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class HttpWin : public ::testing::Test {
@@ -70,36 +63,6 @@ protected:
     std::vector<std::string> created;
     std::string lastError;
 };
-
-TEST_F(HttpWin, ANotFoundReplyFailsAndTheFileKeepsTheErrorPage) {
-    const std::string page = "<html><body>404 here</body></html>";
-    LoopbackServer server([&](SOCKET s, const std::string&) {
-        static_cast<void>(LoopbackServer::SendAll(
-            s, "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(page.size()) +
-                   "\r\n\r\n" + page));
-    });
-    client.InputFileMode = true;
-    client.Body = NewFile("404.html");
-    int failures = 0;
-    client.OnFailure = [&](std::int32_t command) { failures += command == CmdGET ? 1 : 100; };
-    EXPECT_EQ(TryGet(server.Url("/missing.bin")), HttpFailure::ErrorStatus);
-    EXPECT_EQ(failures, 1);
-    EXPECT_EQ(ReadFile(client.Body), page);
-}
-
-TEST_F(HttpWin, ARedirectIsNotFollowed) {
-    LoopbackServer server([&](SOCKET s, const std::string&) {
-        static_cast<void>(LoopbackServer::SendAll(
-            s, "HTTP/1.0 302 Found\r\nLocation: " + server.Url("/again") + "\r\nContent-Length: 5\r\n\r\nmoved"));
-    });
-    bool redirected = false;
-    client.OnRedirect = [&](bool& handled) { redirected = handled = true; };
-    ASSERT_EQ(TryGet(server.Url("/start")), std::nullopt) << lastError;
-    EXPECT_TRUE(redirected);
-    EXPECT_EQ(client.Body, "moved");
-    ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Requests()[0].rfind("GET /start HTTP/1.0\r\nHost: 127.0.0.1\r\n", 0), 0u) << server.Requests()[0];
-}
 
 TEST_F(HttpWin, AReplyWithoutContentLengthEndsWhenTheServerCloses) {
     LoopbackServer server([](SOCKET s, const std::string&) {
