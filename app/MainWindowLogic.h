@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/MessageKindAndButton.h"
+#include "app/SilentAbort.h"
 #include "drives/DrivePresenter.h"
 #include "drives/DriveTable.h"
 #include "drives/DriveView.h"
@@ -30,14 +32,6 @@ inline constexpr int kEnumerationFailedLine = 210;
 inline constexpr std::uint8_t kGaugeRed = 0;
 inline constexpr std::uint8_t kGaugeGreen = 120;
 inline constexpr std::uint8_t kGaugeBlue = 188;
-
-enum class MessageKind { Error, Warning, Information };
-// The one button a box carries. Ok is the default exception box's button.
-enum class MessageButton { Abort, Yes, Ok };
-
-// Raised by a handler that cancels what the user started without telling
-// them: the window drops the event and shows no box.
-struct SilentAbort {};
 
 enum class MenuCommand {
     Exit,
