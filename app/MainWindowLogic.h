@@ -1,9 +1,10 @@
 #pragma once
 // The main window's decisions, kept apart from the window so they can be
 // tested without one: the start-up checks, the first showing, the drive and
-// refresh buttons and the menu commands. The window forwards its events here
-// and draws what it is told through MainWindowView; the drive display itself
-// is the shared DrivePresenter's.
+// refresh buttons and the menu commands outside "&Updates" (those and the
+// first tick's work are update::UpdateFlow's). The window forwards its events
+// here and draws what it is told through MainWindowView; the drive display
+// itself is the shared DrivePresenter's.
 
 #include <cstdint>
 #include <string>
@@ -35,9 +36,6 @@ inline constexpr std::uint8_t kGaugeBlue = 188;
 
 enum class MenuCommand {
     Exit,
-    CheckForUpdates,
-    ConnectionSettings,
-    CheckOnStartUp,
     RawSmartData,
     About,
     License,
@@ -50,8 +48,8 @@ public:
     // A modal box of the kind with exactly the one button.
     virtual void ShowMessage(MessageKind kind, std::string_view text, MessageButton button) = 0;
     virtual void SetGaugeColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) = 0;
+    // The one-shot timer whose tick starts the update side (UpdateFlow::FirstTick).
     virtual void StartFirstTickTimer() = 0;
-    virtual void StopFirstTickTimer() = 0;
     // Closes the main window, which ends the program.
     virtual void CloseWindow() = 0;
     // Each opens its window modally, owned by the main window, and destroys
@@ -60,17 +58,6 @@ public:
     virtual void OpenAboutWindow() = 0;
     virtual void OpenLicenseWindow() = 0;
     virtual void OpenInstallerLicenseWindow() = 0;
-};
-
-// The update checker's commands and the first tick's work after the timer
-// is stopped. Until they are wired the menu items and the tick do nothing.
-class UpdateCommandHandler {
-public:
-    virtual ~UpdateCommandHandler() = default;
-    virtual void Checkforupdates2Click() = 0;
-    virtual void Connectionsettings1Click() = 0;
-    virtual void TMCheckOnStartUpClick() = 0;
-    virtual void Timer1Timer() = 0;
 };
 
 // "VELMORA SSD Toolbox " followed by the version.
@@ -101,16 +88,11 @@ public:
     void ShowSelectedDrive();
 
     void MenuCommandChosen(MenuCommand command);
-    void FirstTick();
-
-    // Null unwires them. The handler must outlive the logic or be unwired.
-    void SetUpdateCommands(UpdateCommandHandler* handler) noexcept { updateCommands_ = handler; }
 
 private:
     DriveTable& table_;
     MainWindowView& view_;
     DrivePresenter presenter_;
-    UpdateCommandHandler* updateCommands_ = nullptr;
 };
 
 }  // namespace velmora

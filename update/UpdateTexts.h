@@ -51,6 +51,7 @@ inline constexpr char DownloadProgressFormat[] = " (downloading %d%c)";
 // The start-up question TFCheckForUpdates.
 namespace startup_question {
 inline constexpr char Caption[] = "Confirm";
+// The trailing blank is part of the design's text.
 inline constexpr char Label1[] =
     "Do you want VELMORA SMART Monitor to automatically check online for latest application and SSD firmware "
     "versions on startup? ";

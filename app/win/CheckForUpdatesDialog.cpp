@@ -2,10 +2,13 @@
 
 #include "app/win/AppResources.h"
 #include "app/win/GuiFonts.h"
+#include "update/UpdateTexts.h"
 
 namespace velmora::win {
 
 namespace {
+
+namespace text = update::startup_question;
 
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
@@ -18,7 +21,7 @@ update::StartupAnswer CheckForUpdatesDialog::Ask(HWND owner) {
     return {result == IDYES, dontAsk_};
 }
 
-ModalFrame CheckForUpdatesDialog::Frame() const { return {kStartupQuestionCaption, 311, 126, false}; }
+ModalFrame CheckForUpdatesDialog::Frame() const { return {text::Caption, 311, 126, false}; }
 
 void CheckForUpdatesDialog::OnInit() {
     font_ = CreateDesignFont("MS Sans Serif", 11);
@@ -26,13 +29,12 @@ void CheckForUpdatesDialog::OnInit() {
     HWND image = AddControl("STATIC", "", SS_ICON | SS_CENTERIMAGE, 16, 16, 41, 41, IDC_QUESTION_IMAGE);
     ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconA(nullptr, IDI_QUESTION)), 0);
     ::SetWindowPos(image, nullptr, 16, 16, 41, 41, SWP_NOZORDER | SWP_NOACTIVATE);
-    HWND label = AddControl("STATIC", kStartupQuestionText, SS_LEFT | SS_NOPREFIX, 64, 16, 233, 49,
-                            IDC_QUESTION_TEXT);
-    HWND yes = AddControl("BUTTON", "&Yes", BS_DEFPUSHBUTTON | WS_TABSTOP, 64, kButtonY, kButtonWidth,
+    HWND label = AddControl("STATIC", text::Label1, SS_LEFT | SS_NOPREFIX, 64, 16, 233, 49, IDC_QUESTION_TEXT);
+    HWND yes = AddControl("BUTTON", text::BitBtn1, BS_DEFPUSHBUTTON | WS_TABSTOP, 64, kButtonY, kButtonWidth,
                           kButtonHeight, IDYES);
-    HWND no = AddControl("BUTTON", "&No", BS_PUSHBUTTON | WS_TABSTOP, 144, kButtonY, kButtonWidth, kButtonHeight,
-                         IDNO);
-    HWND dontAsk = AddControl("BUTTON", kDontAskText, BS_AUTOCHECKBOX | WS_TABSTOP, 208, 104, 97, 17, IDC_DONT_ASK);
+    HWND no = AddControl("BUTTON", text::BitBtn2, BS_PUSHBUTTON | WS_TABSTOP, 144, kButtonY, kButtonWidth,
+                         kButtonHeight, IDNO);
+    HWND dontAsk = AddControl("BUTTON", text::CBDontAsk, BS_AUTOCHECKBOX | WS_TABSTOP, 208, 104, 97, 17, IDC_DONT_ASK);
     for (HWND control : {label, yes, no, dontAsk}) SetControlFont(control, font_);
     ::SendMessageA(Handle(), DM_SETDEFID, IDYES, 0);
     ::SetFocus(yes);
@@ -54,11 +56,6 @@ bool CheckForUpdatesDialog::OnCommand(int id, int notifyCode) {
         default:
             return ModalWindow::OnCommand(id, notifyCode);  // Esc: IDCANCEL, counted as No
     }
-}
-
-update::StartupAnswer StartupQuestionDialog::Ask() {
-    CheckForUpdatesDialog dialog;
-    return dialog.Ask(owner_);
 }
 
 }  // namespace velmora::win

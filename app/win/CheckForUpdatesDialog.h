@@ -2,22 +2,16 @@
 // TFCheckForUpdates, the start-up question: whether to check for updates at
 // start-up, and "Don't ask again". Modal, owned by the main window; Yes is
 // the default button, No the cancel button (Esc and the close box answer
-// No as well). The dialog decides nothing; LoadSettings reads its answer.
+// No as well). The dialog decides nothing; the update flow reads its answer.
+// Its texts are update::startup_question's.
 
 #include <windows.h>
 
-#include "update/StartupQuestion.h"
+#include "update/UpdateWindowSide.h"
 #include "app/win/ModalWindow.h"
 #include "common/win/UniqueHandle.h"
 
 namespace velmora::win {
-
-inline constexpr char kStartupQuestionCaption[] = "Confirm";
-// The trailing blank is part of the design's text.
-inline constexpr char kStartupQuestionText[] =
-    "Do you want VELMORA SMART Monitor to automatically check online for latest application and SSD firmware "
-    "versions on startup? ";
-inline constexpr char kDontAskText[] = "Don't ask again";
 
 class CheckForUpdatesDialog final : public ModalWindow {
 public:
@@ -31,17 +25,6 @@ private:
 
     GdiObject font_;
     bool dontAsk_ = false;
-};
-
-// The question as LoadSettings asks it: a new dialog each time, owned by the
-// window (may be null: the dialog then stands on its own).
-class StartupQuestionDialog final : public update::StartupQuestion {
-public:
-    void SetOwner(HWND owner) noexcept { owner_ = owner; }
-    [[nodiscard]] update::StartupAnswer Ask() override;
-
-private:
-    HWND owner_ = nullptr;
 };
 
 }  // namespace velmora::win

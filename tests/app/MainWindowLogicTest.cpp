@@ -181,7 +181,7 @@ TEST_F(MainWindowLogicTest, FirstShowingSelectsTheFirstDriveLightsTheButtonsAndA
     EXPECT_EQ(Field(FieldId::Temperature), "38");
     EXPECT_EQ(view.Drive.Gauge, 97);
     EXPECT_EQ(view.Drive.StatusPicture, "STAT_OK");
-    EXPECT_TRUE(view.TimerRunning);
+    EXPECT_EQ(view.TimerStarts, 1);
     EXPECT_TRUE(view.Messages.empty());
     EXPECT_TRUE(events.Entries.empty());
 }
@@ -364,16 +364,7 @@ TEST_F(MainWindowLogicTest, NewFirmwareVersionAddsTheSuffixToTheFirmwareField) {
     EXPECT_EQ(Field(FieldId::Firmware), "N2RT1A05 (new version is available)");
 }
 
-// ---- menu and first tick
-
-class RecordingUpdateCommands final : public UpdateCommandHandler {
-public:
-    void Checkforupdates2Click() override { Calls.emplace_back("check"); }
-    void Connectionsettings1Click() override { Calls.emplace_back("connection"); }
-    void TMCheckOnStartUpClick() override { Calls.emplace_back("startup"); }
-    void Timer1Timer() override { Calls.emplace_back("tick"); }
-    std::vector<std::string> Calls;
-};
+// ---- menu
 
 TEST_F(MainWindowLogicTest, MenuCommandsOpenTheirWindowsAndExitCloses) {
     for (MenuCommand command : {MenuCommand::RawSmartData, MenuCommand::About, MenuCommand::License,
@@ -381,35 +372,6 @@ TEST_F(MainWindowLogicTest, MenuCommandsOpenTheirWindowsAndExitCloses) {
         logic.MenuCommandChosen(command);
     }
     EXPECT_EQ(view.Opened, (std::vector<std::string>{"raw", "about", "license", "installer", "close"}));
-}
-
-TEST_F(MainWindowLogicTest, UpdateCommandsReachTheirHandlerOnlyOnceWired) {
-    const MenuCommand updateCommands[] = {MenuCommand::CheckForUpdates, MenuCommand::ConnectionSettings,
-                                          MenuCommand::CheckOnStartUp};
-    for (MenuCommand command : updateCommands) logic.MenuCommandChosen(command);
-    EXPECT_TRUE(view.Opened.empty());
-
-    RecordingUpdateCommands handler;
-    logic.SetUpdateCommands(&handler);
-    for (MenuCommand command : updateCommands) logic.MenuCommandChosen(command);
-    logic.SetUpdateCommands(nullptr);
-
-    EXPECT_EQ(handler.Calls, (std::vector<std::string>{"check", "connection", "startup"}));
-    EXPECT_TRUE(view.Opened.empty());
-}
-
-TEST_F(MainWindowLogicTest, FirstTickStopsTheTimerBeforeItsWork) {
-    UseMakersDisks(1);
-    Show();
-    ASSERT_TRUE(view.TimerRunning);
-    RecordingUpdateCommands handler;
-    logic.SetUpdateCommands(&handler);
-
-    logic.FirstTick();
-    logic.SetUpdateCommands(nullptr);
-
-    EXPECT_FALSE(view.TimerRunning);
-    EXPECT_EQ(handler.Calls, std::vector<std::string>{"tick"});
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 
 #include "update/UpdateTexts.h"
 #include "app/win/AppResources.h"
-#include "app/win/CheckForUpdatesDialog.h"
 #include "service/win/SmartVelmoraService.h"
 #include "tests/app/win/gui/ToolboxProcess.h"
 #include "tests/app/win/gui/UpdateTestSupport.h"
@@ -22,8 +21,7 @@
 namespace velmora::testing {
 namespace {
 
-using win::kStartupQuestionCaption;
-using win::kStartupQuestionText;
+namespace question_text = update::startup_question;
 
 constexpr DWORD kEndTimeoutMs = 30000;
 // Well below every time limit of the HTTP client: only the close can end
@@ -102,11 +100,14 @@ TEST_F(ToolboxUpdates, FreshProfileGetsTheDefaultsAndTheQuestionHalfASecondAfter
     ASSERT_NE(window, nullptr);
     const ULONGLONG windowSeen = ::GetTickCount64();
 
-    HWND question = toolbox_->WaitForWindow(kStartupQuestionCaption);
+    HWND question = toolbox_->WaitForWindow(question_text::Caption);
     ASSERT_NE(question, nullptr) << "the start-up question did not appear";
     // The one-shot timer starts when the first drive is shown, after the window.
     EXPECT_GE(::GetTickCount64() - windowSeen, 450u);
-    EXPECT_EQ(TextById(question, IDC_QUESTION_TEXT), kStartupQuestionText);
+    // The timer is one-shot: no second tick asks again while the question is open.
+    ::Sleep(1200);
+    EXPECT_EQ(TopLevelWindows(question_text::Caption, toolbox_->Id()).size(), 1u);
+    EXPECT_EQ(TextById(question, IDC_QUESTION_TEXT), question_text::Label1);
     EXPECT_EQ(TextById(question, IDC_DONT_ASK), "Don't ask again");
     EXPECT_EQ(TextById(question, IDYES), "&Yes");
     EXPECT_EQ(TextById(question, IDNO), "&No");
@@ -121,7 +122,7 @@ TEST_F(ToolboxUpdates, FreshProfileGetsTheDefaultsAndTheQuestionHalfASecondAfter
     // No with "Don't ask again": stored for good, and no check runs.
     ::SendMessageA(DescendantById(question, IDC_DONT_ASK), BM_CLICK, 0, 0);
     ::SendMessageA(DescendantById(question, IDNO), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return TopLevelWindows(kStartupQuestionCaption, toolbox_->Id()).empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return TopLevelWindows(question_text::Caption, toolbox_->Id()).empty(); }));
     // The answer is stored right after the dialog has gone.
     EXPECT_TRUE(WaitUntil([] { return ReadUserValue("UpdatesDontAsk") == UserValue{REG_DWORD, 1}; }));
     EXPECT_EQ(ReadUserValue("UpdatesAutoCheck"), no);
