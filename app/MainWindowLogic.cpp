@@ -86,22 +86,7 @@ void MainWindowLogic::MenuCommandChosen(MenuCommand command) {
         case MenuCommand::AboutInstaller:
             view_.OpenInstallerLicenseWindow();
             return;
-        case MenuCommand::CheckForUpdates:
-            if (updateCommands_) updateCommands_->Checkforupdates2Click();
-            return;
-        case MenuCommand::ConnectionSettings:
-            if (updateCommands_) updateCommands_->Connectionsettings1Click();
-            return;
-        case MenuCommand::CheckOnStartUp:
-            if (updateCommands_) updateCommands_->TMCheckOnStartUpClick();
-            return;
     }
-}
-
-void MainWindowLogic::FirstTick() {
-    // The tick is one-shot whatever its work does.
-    view_.StopFirstTickTimer();
-    if (updateCommands_) updateCommands_->Timer1Timer();
 }
 
 }  // namespace velmora

@@ -1,14 +1,17 @@
 #pragma once
 // The main window's decisions, kept apart from the window so they can be
 // tested without one: the start-up checks, the first showing, the drive and
-// refresh buttons and the menu commands. The window forwards its events here
-// and draws what it is told through MainWindowView; the drive display itself
-// is the shared DrivePresenter's.
+// refresh buttons and the menu commands outside "&Updates" (those and the
+// first tick's work are update::UpdateFlow's). The window forwards its events
+// here and draws what it is told through MainWindowView; the drive display
+// itself is the shared DrivePresenter's.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "app/MessageKindAndButton.h"
+#include "app/SilentAbort.h"
 #include "drives/DrivePresenter.h"
 #include "drives/DriveTable.h"
 #include "drives/DriveView.h"
@@ -30,19 +33,8 @@ inline constexpr std::uint8_t kGaugeRed = 0;
 inline constexpr std::uint8_t kGaugeGreen = 120;
 inline constexpr std::uint8_t kGaugeBlue = 188;
 
-enum class MessageKind { Error, Warning, Information };
-// The one button a box carries. Ok is the default exception box's button.
-enum class MessageButton { Abort, Yes, Ok };
-
-// Raised by a handler that cancels what the user started without telling
-// them: the window drops the event and shows no box.
-struct SilentAbort {};
-
 enum class MenuCommand {
     Exit,
-    CheckForUpdates,
-    ConnectionSettings,
-    CheckOnStartUp,
     RawSmartData,
     About,
     License,
@@ -55,8 +47,8 @@ public:
     // A modal box of the kind with exactly the one button.
     virtual void ShowMessage(MessageKind kind, std::string_view text, MessageButton button) = 0;
     virtual void SetGaugeColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) = 0;
+    // The one-shot timer whose tick starts the update side (UpdateFlow::FirstTick).
     virtual void StartFirstTickTimer() = 0;
-    virtual void StopFirstTickTimer() = 0;
     // Closes the main window, which ends the program.
     virtual void CloseWindow() = 0;
     // Each opens its window modally, owned by the main window, and destroys
@@ -65,17 +57,6 @@ public:
     virtual void OpenAboutWindow() = 0;
     virtual void OpenLicenseWindow() = 0;
     virtual void OpenInstallerLicenseWindow() = 0;
-};
-
-// The update checker's commands and the first tick's work after the timer
-// is stopped. Until they are wired the menu items and the tick do nothing.
-class UpdateCommandHandler {
-public:
-    virtual ~UpdateCommandHandler() = default;
-    virtual void Checkforupdates2Click() = 0;
-    virtual void Connectionsettings1Click() = 0;
-    virtual void TMCheckOnStartUpClick() = 0;
-    virtual void Timer1Timer() = 0;
 };
 
 // "VELMORA SSD Toolbox " followed by the version.
@@ -106,16 +87,11 @@ public:
     void ShowSelectedDrive();
 
     void MenuCommandChosen(MenuCommand command);
-    void FirstTick();
-
-    // Null unwires them. The handler must outlive the logic or be unwired.
-    void SetUpdateCommands(UpdateCommandHandler* handler) noexcept { updateCommands_ = handler; }
 
 private:
     DriveTable& table_;
     MainWindowView& view_;
     DrivePresenter presenter_;
-    UpdateCommandHandler* updateCommands_ = nullptr;
 };
 
 }  // namespace velmora

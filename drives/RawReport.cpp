@@ -200,11 +200,6 @@ RawReport CollectRawReport(WmiSource& wmi, DeviceIo& io, PipeSystem& pipes, std:
     return report;
 }
 
-std::vector<std::string> BuildRawReport(WmiSource& wmi, DeviceIo& io, PipeSystem& pipes,
-                                        std::string_view osVersionPrefix) {
-    return CollectRawReport(wmi, io, pipes, osVersionPrefix).Lines;
-}
-
 std::string RawReportFileBytes(const std::vector<std::string>& lines) {
     std::string bytes;
     for (const std::string& text : lines) {

@@ -29,10 +29,6 @@ struct RawReport {
 [[nodiscard]] RawReport CollectRawReport(WmiSource& wmi, DeviceIo& io, PipeSystem& pipes,
                                          std::string_view osVersionPrefix);
 
-// The lines of CollectRawReport, for callers that only show them.
-[[nodiscard]] std::vector<std::string> BuildRawReport(WmiSource& wmi, DeviceIo& io, PipeSystem& pipes,
-                                                      std::string_view osVersionPrefix);
-
 // The saved file's bytes: the lines as they stand (system code page), each
 // ended by CR LF.
 [[nodiscard]] std::string RawReportFileBytes(const std::vector<std::string>& lines);

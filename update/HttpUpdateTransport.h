@@ -23,9 +23,6 @@ public:
     void Download(const std::string& url, const std::string& path, const DownloadProgress& progress) override;
     void Abort() noexcept override;
 
-    // The client itself, for its time limits.
-    [[nodiscard]] HttpClient& Client() { return client_; }
-
 private:
     HttpClient client_;
     const DownloadProgress* progress_ = nullptr;  // set during Download only

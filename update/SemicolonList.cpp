@@ -17,15 +17,6 @@ bool ForEachEntry(std::string_view rest, Visit visit) {
 
 }  // namespace
 
-std::vector<std::string> SplitSemicolonList(std::string_view text) {
-    std::vector<std::string> entries;
-    (void)ForEachEntry(text, [&](std::string_view entry) {
-        entries.emplace_back(entry);
-        return false;
-    });
-    return entries;
-}
-
 bool SemicolonListContains(std::string_view text, std::string_view entry) {
     if (entry.empty() || entry.find(';') != std::string_view::npos) {
         return ForEachEntry(text, [&](std::string_view candidate) { return candidate == entry; });

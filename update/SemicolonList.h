@@ -2,16 +2,12 @@
 // ";"-separated lists of the reply ("applicable"). Entries are not trimmed;
 // an empty entry between two ';' stays; one trailing ';' adds no entry.
 
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace velmora::update {
 
-[[nodiscard]] std::vector<std::string> SplitSemicolonList(std::string_view text);
-
-// Whether SplitSemicolonList(text) holds an entry equal to `entry`, without
-// building the list.
+// Whether the list holds an entry equal to `entry`, without building the
+// list.
 [[nodiscard]] bool SemicolonListContains(std::string_view text, std::string_view entry);
 
 }  // namespace velmora::update

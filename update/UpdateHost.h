@@ -26,12 +26,6 @@ public:
     [[nodiscard]] virtual UpdateHostSetting ReadUpdateHost() = 0;
 };
 
-// A source that never names a host: the built-in one applies.
-class BuiltInUpdateHost final : public UpdateHostSource {
-public:
-    [[nodiscard]] UpdateHostSetting ReadUpdateHost() override { return {}; }
-};
-
 // "host" or "host:port" from the value's text; nullopt when malformed.
 // Empty (after trimming) is not malformed: the caller treats it as absent.
 [[nodiscard]] std::optional<std::string> ParseUpdateHost(std::string_view text);

@@ -23,8 +23,6 @@ public:
     UpdateReplyLines(const UpdateReplyLines&) = delete;  // the index points into text_
     UpdateReplyLines& operator=(const UpdateReplyLines&) = delete;
 
-    [[nodiscard]] const std::vector<std::string_view>& Lines() const { return lines_; }
-
     // The value of `key` in section `section`, or empty. Semantics: walk the
     // lines; at a line equal to "[section]", walk the lines after it until an
     // empty line or one starting with '['; a line that begins with "key=" and

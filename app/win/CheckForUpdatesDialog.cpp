@@ -56,9 +56,4 @@ bool CheckForUpdatesDialog::OnCommand(int id, int notifyCode) {
     }
 }
 
-update::StartupAnswer StartupQuestionDialog::Ask() {
-    CheckForUpdatesDialog dialog;
-    return dialog.Ask(owner_);
-}
-
 }  // namespace velmora::win

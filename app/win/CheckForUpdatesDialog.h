@@ -2,11 +2,11 @@
 // TFCheckForUpdates, the start-up question: whether to check for updates at
 // start-up, and "Don't ask again". Modal, owned by the main window; Yes is
 // the default button, No the cancel button (Esc and the close box answer
-// No as well). The dialog decides nothing; LoadSettings reads its answer.
+// No as well). The dialog decides nothing; the update flow reads its answer.
 
 #include <windows.h>
 
-#include "update/StartupQuestion.h"
+#include "update/UpdateWindowSide.h"
 #include "app/win/MessageBoxWindow.h"
 #include "app/win/ModalWindow.h"
 #include "common/win/UniqueHandle.h"
@@ -32,17 +32,6 @@ private:
 
     GdiObject font_;
     bool dontAsk_ = false;
-};
-
-// The question as LoadSettings asks it: a new dialog each time, owned by the
-// window (may be null: the dialog then stands on its own).
-class StartupQuestionDialog final : public update::StartupQuestion {
-public:
-    void SetOwner(HWND owner) noexcept { owner_ = owner; }
-    [[nodiscard]] update::StartupAnswer Ask() override;
-
-private:
-    HWND owner_ = nullptr;
 };
 
 }  // namespace velmora::win

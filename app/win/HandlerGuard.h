@@ -8,7 +8,7 @@
 #include <exception>
 #include <string_view>
 
-#include "app/MainWindowLogic.h"
+#include "app/SilentAbort.h"
 
 namespace velmora::win {
 

@@ -46,9 +46,6 @@ HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id
 std::optional<MenuCommand> MenuCommandOf(int id) {
     switch (id) {
         case IDM_EXIT: return MenuCommand::Exit;
-        case IDM_CHECK_FOR_UPDATES: return MenuCommand::CheckForUpdates;
-        case IDM_CONNECTION_SETTINGS: return MenuCommand::ConnectionSettings;
-        case IDM_CHECK_ON_STARTUP: return MenuCommand::CheckOnStartUp;
         case IDM_RAW_SMART_DATA: return MenuCommand::RawSmartData;
         case IDM_ABOUT: return MenuCommand::About;
         case IDM_LICENSE: return MenuCommand::License;
@@ -61,15 +58,13 @@ std::optional<MenuCommand> MenuCommandOf(int id) {
 
 MainWindow::MainWindow(DriveSources sources) : sources_(sources), logic_(table_, sources.Pipes, *this) {
     try {
-        updates_ = std::make_unique<UpdateCommandSet>(table_, logic_, MainWindowCaption(update::AppVersion));
+        updates_ = std::make_unique<MainWindowUpdateSide>(table_, logic_, MainWindowCaption(update::AppVersion));
     } catch (const std::bad_alloc&) {
         throw std::runtime_error(kOutOfMemoryText);
     }
-    logic_.SetUpdateCommands(updates_.get());
 }
 
 MainWindow::~MainWindow() {
-    logic_.SetUpdateCommands(nullptr);
     if (hwnd_) {
         // The window must not call back into a destroyed object.
         ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
@@ -222,8 +217,6 @@ void MainWindow::SetGaugeColour(std::uint8_t red, std::uint8_t green, std::uint8
 
 void MainWindow::StartFirstTickTimer() { ::SetTimer(hwnd_, kFirstTickTimer, kFirstTickMs, nullptr); }
 
-void MainWindow::StopFirstTickTimer() { ::KillTimer(hwnd_, kFirstTickTimer); }
-
 void MainWindow::CloseWindow() { ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 
 void MainWindow::OpenRawSmartWindow() {
@@ -244,6 +237,19 @@ bool MainWindow::AllowDrivePress(int tag) noexcept {
 }
 
 void MainWindow::OnCommand(int id) {
+    switch (id) {
+        case IDM_CHECK_FOR_UPDATES:
+            Updates().CheckForUpdates();
+            return;
+        case IDM_CONNECTION_SETTINGS:
+            Updates().ConnectionSettings();
+            return;
+        case IDM_CHECK_ON_STARTUP:
+            Updates().ToggleCheckOnStartUp();
+            return;
+        default:
+            break;
+    }
     if (id >= IDC_DRIVE_BUTTON_FIRST && id < IDC_DRIVE_BUTTON_FIRST + kDriveButtonCount) {
         logic_.DriveButtonClick(id - IDC_DRIVE_BUTTON_FIRST);
     } else if (id == IDC_REFRESH_BUTTON) {
@@ -270,7 +276,11 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             OnCommand(LOWORD(wParam));
             return 0;
         case WM_TIMER:
-            if (wParam == kFirstTickTimer) logic_.FirstTick();
+            if (wParam == kFirstTickTimer) {
+                // The tick is one-shot whatever its work does.
+                ::KillTimer(hwnd_, kFirstTickTimer);
+                Updates().FirstTick();
+            }
             return 0;
         case WM_CTLCOLORSTATIC:
             for (HWND field : fields_) {
@@ -282,7 +292,7 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_DESTROY:
             // Nothing of the update side may use the window from here on.
-            updates_->OwnerGone();
+            Updates().OwnerGone();
             ::KillTimer(hwnd_, kFirstTickTimer);
             ::PostQuitMessage(0);
             return 0;
@@ -308,7 +318,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     LRESULT result = 0;
     const bool handled = GuardHandler(hwnd, [&] { result = self->Dispatch(message, wParam, lParam); });
     // The outermost update command has returned: a deferred close happens now.
-    if (self->closePending_ && !self->updates_->Busy()) {
+    if (self->closePending_ && !self->Updates().Busy()) {
         self->closePending_ = false;
         ::DestroyWindow(hwnd);
     }
@@ -316,10 +326,10 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 bool MainWindow::CloseNow() noexcept {
-    if (!updates_->Busy()) return true;
+    if (!Updates().Busy()) return true;
     // A check waiting on the network or a dialog of an update command is
     // still on the stack below: stop it, and close once it has returned.
-    updates_->OwnerGone();
+    Updates().OwnerGone();
     closePending_ = true;
     return false;
 }

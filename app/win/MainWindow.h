@@ -14,7 +14,7 @@
 #include "drives/PipeClient.h"
 #include "app/win/AppResources.h"
 #include "app/win/DriveToolbar.h"
-#include "app/win/UpdateCommandSet.h"
+#include "app/win/MainWindowUpdateSide.h"
 #include "common/DeviceIo.h"
 #include "common/WmiSource.h"
 #include "common/win/UniqueHandle.h"
@@ -49,9 +49,6 @@ public:
     // Shows the window and queues its first showing.
     void Show(int showCommand);
 
-    [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
-    [[nodiscard]] MainWindowLogic& Logic() noexcept { return logic_; }
-
     // MainWindowView
     void SetFieldText(FieldId field, const std::string& text) override;
     void SetTemperatureColour(TemperatureColour colour) override;
@@ -64,7 +61,6 @@ public:
     void ShowMessage(MessageKind kind, std::string_view text, MessageButton button) override;
     void SetGaugeColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;
     void StartFirstTickTimer() override;
-    void StopFirstTickTimer() override;
     void CloseWindow() override;
     void OpenRawSmartWindow() override;
     void OpenAboutWindow() override;
@@ -76,6 +72,7 @@ private:
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     // False while an update command runs: the close is then deferred.
     [[nodiscard]] bool CloseNow() noexcept;
+    [[nodiscard]] update::UpdateFlow& Updates() noexcept { return updates_->Flow(); }
     void CreateControls();
     void AddLabel(const char* text, int x, int y, const GdiObject& font);
     void OnCommand(int id);
@@ -85,7 +82,7 @@ private:
     DriveSources sources_;
     DriveTable table_;
     MainWindowLogic logic_;
-    std::unique_ptr<UpdateCommandSet> updates_;
+    std::unique_ptr<MainWindowUpdateSide> updates_;
     // Closing was asked for while an update command ran; the window goes
     // once that command has returned.
     bool closePending_ = false;

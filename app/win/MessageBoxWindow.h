@@ -11,7 +11,7 @@
 
 #include <string_view>
 
-#include "app/MainWindowLogic.h"
+#include "app/MessageKindAndButton.h"
 
 namespace velmora::win {
 

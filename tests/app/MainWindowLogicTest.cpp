@@ -148,7 +148,7 @@ TEST_F(MainWindowLogicTest, FirstShowingColoursTheGaugeShowsTheFirstDriveAndArms
     EXPECT_EQ(table.DiskCount(), 2);
     EXPECT_EQ(table.SelectedDisk(), 0);
     EXPECT_EQ(Field(FieldId::Model), "VELMORA LP520 NVMe SSD #0");
-    EXPECT_TRUE(view.TimerRunning);
+    EXPECT_EQ(view.TimerStarts, 1);
     EXPECT_TRUE(view.Messages.empty());
     EXPECT_TRUE(events.Entries.empty());
 }
@@ -233,16 +233,7 @@ TEST_F(MainWindowLogicTest, ClickOnTheShownDriveAndTheRefreshButtonRefreshIt) {
     EXPECT_EQ(Field(FieldId::PowerOnHours), "556");
 }
 
-// ---- menu and first tick
-
-class RecordingUpdateCommands final : public UpdateCommandHandler {
-public:
-    void Checkforupdates2Click() override { Calls.emplace_back("check"); }
-    void Connectionsettings1Click() override { Calls.emplace_back("connection"); }
-    void TMCheckOnStartUpClick() override { Calls.emplace_back("startup"); }
-    void Timer1Timer() override { Calls.emplace_back("tick"); }
-    std::vector<std::string> Calls;
-};
+// ---- menu
 
 TEST_F(MainWindowLogicTest, MenuCommandsOpenTheirWindowsAndExitCloses) {
     for (MenuCommand command : {MenuCommand::RawSmartData, MenuCommand::About, MenuCommand::License,
@@ -250,35 +241,6 @@ TEST_F(MainWindowLogicTest, MenuCommandsOpenTheirWindowsAndExitCloses) {
         logic.MenuCommandChosen(command);
     }
     EXPECT_EQ(view.Opened, (std::vector<std::string>{"raw", "about", "license", "installer", "close"}));
-}
-
-TEST_F(MainWindowLogicTest, UpdateCommandsReachTheirHandlerOnlyOnceWired) {
-    const MenuCommand updateCommands[] = {MenuCommand::CheckForUpdates, MenuCommand::ConnectionSettings,
-                                          MenuCommand::CheckOnStartUp};
-    for (MenuCommand command : updateCommands) logic.MenuCommandChosen(command);
-    EXPECT_TRUE(view.Opened.empty());
-
-    RecordingUpdateCommands handler;
-    logic.SetUpdateCommands(&handler);
-    for (MenuCommand command : updateCommands) logic.MenuCommandChosen(command);
-    logic.SetUpdateCommands(nullptr);
-
-    EXPECT_EQ(handler.Calls, (std::vector<std::string>{"check", "connection", "startup"}));
-    EXPECT_TRUE(view.Opened.empty());
-}
-
-TEST_F(MainWindowLogicTest, FirstTickStopsTheTimerBeforeItsWork) {
-    UseMakersDisks(1);
-    Show();
-    ASSERT_TRUE(view.TimerRunning);
-    RecordingUpdateCommands handler;
-    logic.SetUpdateCommands(&handler);
-
-    logic.FirstTick();
-    logic.SetUpdateCommands(nullptr);
-
-    EXPECT_FALSE(view.TimerRunning);
-    EXPECT_EQ(handler.Calls, std::vector<std::string>{"tick"});
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST(Q5Dump, IsListedWithTheEntryBeyondTheStandardTable) {
     fakes::FakeSmartService service;
     service.SetReply(0, SealReply(Q5Reply()));
 
-    const std::vector<std::string> lines = BuildRawReport(wmi, devices, service, "10.");
+    const std::vector<std::string> lines = CollectRawReport(wmi, devices, service, "10.").Lines;
     const std::vector<std::string> table(lines.begin() + 5, lines.end());
     EXPECT_EQ(table, (std::vector<std::string>{
                          "SMART attributes:",

@@ -39,8 +39,7 @@ public:
     void SetGaugeColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) override {
         GaugeColour = {red, green, blue};
     }
-    void StartFirstTickTimer() override { TimerRunning = true, ++TimerStarts; }
-    void StopFirstTickTimer() override { TimerRunning = false; }
+    void StartFirstTickTimer() override { ++TimerStarts; }
     void CloseWindow() override { Opened.emplace_back("close"); }
     void OpenRawSmartWindow() override { Opened.emplace_back("raw"); }
     void OpenAboutWindow() override { Opened.emplace_back("about"); }
@@ -50,7 +49,6 @@ public:
     RecordingDriveView Drive;
     std::vector<RecordedMessage> Messages;
     std::vector<std::uint8_t> GaugeColour;  // empty until set
-    bool TimerRunning = false;
     int TimerStarts = 0;
     std::vector<std::string> Opened;
 };

@@ -9,13 +9,13 @@
 namespace velmora::update {
 namespace {
 
-struct SplitCase {
+struct ListCase {
     std::string Text;
-    std::vector<std::string> Entries;
+    std::vector<std::string> Entries;  // what the list holds, as the reply's rules read it
 };
 
-TEST(SemicolonList, SplitsAsTheRemainingTextLoopDoes) {
-    const SplitCase cases[] = {
+TEST(SemicolonList, HoldsExactlyTheEntriesBetweenSeparators) {
+    const ListCase cases[] = {
         {"", {}},
         {"FW1", {"FW1"}},
         {"FW1;FW2", {"FW1", "FW2"}},
@@ -30,9 +30,7 @@ TEST(SemicolonList, SplitsAsTheRemainingTextLoopDoes) {
         {"FW1;FW2;", {"FW1", "FW2"}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(SplitSemicolonList(c.Text), c.Entries) << "text '" << c.Text << "'";
-        // The allocation-free membership test agrees with the split list.
-        for (const std::string probe : {"", "FW1", "FW2", " FW1 ", "FW", "FW1;FW2", ";", "FW1;"}) {
+        for (const std::string probe : {"", "FW1", "FW2", " FW1 ", " FW2", "FW", "FW1;FW2", ";", "FW1;"}) {
             bool inList = false;
             for (const auto& entry : c.Entries) inList = inList || entry == probe;
             EXPECT_EQ(SemicolonListContains(c.Text, probe), inList) << "text '" << c.Text << "' probe '" << probe << "'";

@@ -11,20 +11,6 @@
 namespace velmora::update {
 namespace {
 
-std::vector<std::string> LinesOf(std::string_view body) {
-    const UpdateReplyLines lines(body);
-    return {lines.Lines().begin(), lines.Lines().end()};
-}
-
-TEST(UpdateReplyLines, LinesEndAtCrLfOrCrLfAndAreTrimmed) {
-    EXPECT_EQ(LinesOf("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(LinesOf("a\n\nb\n"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(LinesOf("a\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(LinesOf("a\r\rb"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(LinesOf(" \t x y \x01\x1f "), (std::vector<std::string>{"x y"}));
-    EXPECT_EQ(LinesOf(""), std::vector<std::string>{});
-}
-
 TEST(UpdateReplyLines, TheTextEndsAtItsFirstNul) {
     const std::string body("[file version]\nversion=1.0\0\n[app version]\nversion=2\nurl=x", 51);
     const UpdateReplyLines lines(body);
@@ -49,7 +35,11 @@ TEST(UpdateReplyLines, LookupsFollowTheReplyRules) {
     const LookupCase cases[] = {
         {"plain value", "[s]\nk=v\n", "s", "k", "v"},
         {"crlf endings", "[s]\r\nk=v\r\n", "s", "k", "v"},
+        {"a lone cr ends a line", "[s]\rk=v", "s", "k", "v"},
+        {"lf then crlf leave an empty line", "[s]\n\r\nk=v", "s", "k", ""},
+        {"two crs leave an empty line", "[s]\r\rk=v", "s", "k", ""},
         {"blanks before header and key", "  [s]\n\t k=v  \n", "s", "k", "v"},
+        {"control bytes around a line go too", "\x01[s]\x1f\n \x02k=v\x1f ", "s", "k", "v"},
         {"inner blanks and equals stay", "[s]\nk= a = b\n", "s", "k", " a = b"},
         {"blank before equals does not match", "[s]\nk =v\n", "s", "k", ""},
         {"empty value does not match", "[s]\nk=\n", "s", "k", ""},
@@ -83,10 +73,11 @@ TEST(UpdateReplyLines, LookupsFollowTheReplyRules) {
 }
 
 TEST(UpdateReplyLines, IndexedLookupAgreesWithTheLineWalkOnGeneratedReplies) {
-    // Small alphabets make repeats, adjacent headers, empty values and stray
-    // brackets frequent.
+    // Small alphabets make repeats, adjacent headers, empty values, stray
+    // brackets and mixed line ends frequent.
     const char* const pieces[] = {"[a]", "[b]", "[a]", "", "k=1", "k=", "k=2", "j=3", "[x", " k=4 ", "k = 5",
                                   "a=b=c", "[a b]"};
+    const char* const kLineEnds[] = {"\n", "\n", "\r\n", "\r"};
     std::uint32_t state = 12345;
     auto next = [&state] {
         state = state * 1103515245u + 12345u;
@@ -98,12 +89,13 @@ TEST(UpdateReplyLines, IndexedLookupAgreesWithTheLineWalkOnGeneratedReplies) {
         const unsigned count = next() % 14;
         for (unsigned n = 0; n < count; ++n) {
             body += pieces[next() % (sizeof pieces / sizeof *pieces)];
-            body += (next() % 3 == 0) ? "\r\n" : "\n";
+            body += kLineEnds[next() % 4];
         }
         const UpdateReplyLines lines(body);
+        const std::vector<std::string_view> reference = test_support::ReferenceLines(body);
         for (const char* section : {"a", "b", "a b", "x"}) {
             for (const char* key : {"k", "j", "a", "a=b"}) {
-                const std::string expected = test_support::ReferenceLookup(lines.Lines(), section, key);
+                const std::string expected = test_support::ReferenceLookup(reference, section, key);
                 if (!expected.empty()) ++nonEmptyResults;
                 ASSERT_EQ(lines.Value(section, key), expected)
                     << "body:\n" << body << "section " << section << " key " << key;

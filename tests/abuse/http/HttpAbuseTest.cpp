@@ -8,13 +8,14 @@
 // The cases that last as long as the real limits (a one-byte-per-second
 // trickle against the 60 s limit, a silent server against the 30 s idle
 // limit) run when VELMORA_ABUSE_LONG is 1; otherwise the same cases run with
-// shorter limits set on the client.
+// a shorter limit set on the client or with the client's clock running faster.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -24,6 +25,7 @@
 #include <string>
 
 #include "drives/DriveTable.h"
+#include "update/Clock.h"
 #include "update/HttpClient.h"
 #include "update/HttpUpdateTransport.h"
 #include "update/UpdateError.h"
@@ -69,6 +71,19 @@ public:
 
 private:
     std::string text_;
+};
+
+// The real clock and its message pump, with time running `factor` times
+// faster: the client's own limits then pass sooner.
+class FastClock final : public WaitClock {
+public:
+    FastClock(WaitClock& real, std::uint32_t factor) : real_(real), factor_(factor) {}
+    [[nodiscard]] std::uint64_t NowMs() override { return real_.NowMs() * factor_; }
+    [[nodiscard]] bool Pause() override { return real_.Pause(); }
+
+private:
+    WaitClock& real_;
+    std::uint32_t factor_;
 };
 
 // Keeps the client's own failure text and kind on their way to the user
@@ -185,9 +200,10 @@ protected:
     }
 
     // The update exchange as the toolbox runs it, against the server.
-    Outcome CheckForUpdates(const LoopbackServer& server) {
+    Outcome CheckForUpdates(const LoopbackServer& server) { return CheckForUpdates(server, transport); }
+    Outcome CheckForUpdates(const LoopbackServer& server, update::HttpUpdateTransport& through) {
         LoopbackHost host(server.Port());
-        RecordingTransport recording(transport);
+        RecordingTransport recording(through);
         DriveTable drives;
         Outcome outcome;
         witness.Begin();
@@ -206,10 +222,9 @@ protected:
         return outcome;
     }
 
-    // The same client called directly, for limits the exchange fixes.
+    // The same client class called directly, for limits the exchange fixes.
     Outcome DirectGet(const LoopbackServer& server, std::uint32_t totalMs) {
-        HttpClient& client = transport.Client();
-        client.InputFileMode = false;
+        HttpClient client(sockets, clock, files);
         client.TotalTimeoutMs = totalMs;
         Outcome outcome;
         witness.Begin();
@@ -429,8 +444,10 @@ TEST_F(HttpAbuse, OneBytePerSecondEndsAtTheOverallLimit) {
 TEST_F(HttpAbuse, SilentServerEndsAtTheIdleLimit) {
     LoopbackServer server([&](SOCKET s, const std::string&) { StaySilent(s, stop); });
     const std::uint32_t idle = LongRun() ? kDefaultIdleTimeoutMs : kShortIdleMs;
-    transport.Client().IdleTimeoutMs = idle;
-    const Outcome outcome = CheckForUpdates(server);
+    // The short run lets the client's clock run faster instead of changing its limit.
+    FastClock fast(clock, kDefaultIdleTimeoutMs / idle);
+    update::HttpUpdateTransport fastTransport(sockets, fast, files);
+    const Outcome outcome = CheckForUpdates(server, fastTransport);
     Print(LongRun() ? "silent server (30 s idle limit)" : "silent server (3 s idle limit)", outcome);
     ExpectUserMessageWithin(outcome, idle);
     EXPECT_EQ(outcome.Kind, HttpFailure::Timeout);

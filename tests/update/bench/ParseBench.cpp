@@ -11,9 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "update/UpdateReplyLines.h"
-#include "update/SemicolonList.h"
 #include "update/UpdateReplyParser.h"
+#include "tests/update/ReferenceReplyLookup.h"
 
 namespace {
 
@@ -57,20 +56,15 @@ velmora::DriveTable MakeDrives() {
     return drives;
 }
 
-// The lookup as a walk over all lines, as a naive reader would do it.
-std::string WalkLookup(const std::vector<std::string_view>& lines, const std::string& section, const std::string& key) {
-    const std::string header = "[" + section + "]";
-    const std::string prefix = key + "=";
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i] != header) continue;
-        std::size_t j = i + 1;
-        for (; j < lines.size() && !lines[j].empty() && lines[j].front() != '['; ++j) {
-            if (lines[j].size() > prefix.size() && lines[j].substr(0, prefix.size()) == prefix)
-                return std::string(lines[j].substr(prefix.size()));
-        }
-        i = j;
+// The entries of a ";" list, cut apart as a naive reader would.
+std::vector<std::string> SplitList(std::string_view list) {
+    std::vector<std::string> entries;
+    while (!list.empty()) {
+        const std::size_t semicolon = list.find(';');
+        entries.emplace_back(list.substr(0, semicolon));
+        list = semicolon == std::string_view::npos ? std::string_view{} : list.substr(semicolon + 1);
     }
-    return {};
+    return entries;
 }
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -93,14 +87,15 @@ int main() {
 
     // One pass of the naive reader over the same work: per drive and section,
     // walk every line for "applicable", split it, and look for the revision.
-    const velmora::update::UpdateReplyLines lines(reply);
+    const std::vector<std::string_view> lines = velmora::update::test_support::ReferenceLines(reply);
     const auto start = Clock::now();
     int matches = 0;
     for (int d = 0; d < kDrives; ++d) {
         for (int n = 1; n <= kSections; ++n) {
-            const std::string list = WalkLookup(lines.Lines(), "fw upgrade" + std::to_string(n), "applicable");
+            const std::string list =
+                velmora::update::test_support::ReferenceLookup(lines, "fw upgrade" + std::to_string(n), "applicable");
             if (list.empty()) break;
-            for (const auto& entry : velmora::update::SplitSemicolonList(list)) {
+            for (const auto& entry : SplitList(list)) {
                 if (entry == Revision(d)) ++matches;
             }
         }
@@ -108,8 +103,7 @@ int main() {
     const double naive = Milliseconds(Clock::now() - start);
 
     std::printf("reply: %zu bytes, %zu lines, %d firmware sections, %d drives, %zu offers\n", reply.size(),
-                velmora::update::UpdateReplyLines(reply).Lines().size(), kSections, kDrives,
-                offers);
+                lines.size(), kSections, kDrives, offers);
     std::printf("ParseUpdateReply: median %.2f ms, min %.2f ms, max %.2f ms over %d runs\n", times[times.size() / 2],
                 times.front(), times.back(), kRuns);
     std::printf("line-walk lookups for the same matching: %.1f ms (one run, %d matches)\n", naive, matches);

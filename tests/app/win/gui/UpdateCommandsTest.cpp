@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "update/UpdateTexts.h"
-#include "app/win/AppResources.h"
+include "app/win/AppResources.h"
 #include "app/win/CheckForUpdatesDialog.h"
 #include "service/win/SmartVelmoraService.h"
 #include "tests/app/win/gui/ToolboxProcess.h"
@@ -106,6 +106,9 @@ TEST_F(ToolboxUpdates, FreshProfileGetsTheDefaultsAndTheQuestionHalfASecondAfter
     ASSERT_NE(question, nullptr) << "the start-up question did not appear";
     // The one-shot timer starts when the first drive is shown, after the window.
     EXPECT_GE(::GetTickCount64() - windowSeen, 450u);
+    // The timer is one-shot: no second tick asks again while the question is open.
+    ::Sleep(1200);
+    EXPECT_EQ(TopLevelWindows(kStartupQuestionCaption, toolbox_->Id()).size(), 1u);
     EXPECT_EQ(TextById(question, IDC_QUESTION_TEXT), kStartupQuestionText);
     EXPECT_EQ(TextById(question, IDC_DONT_ASK), "Don't ask again");
     EXPECT_EQ(TextById(question, IDYES), "&Yes");

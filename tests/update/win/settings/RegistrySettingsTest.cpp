@@ -3,16 +3,22 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "drives/DriveTable.h"
 #include "update/SettingsNames.h"
+#include "update/UpdateFlow.h"
 #include "update/UpdateSettings.h"
 #include "update/win/RegistrySettingsStore.h"
 #include "update/win/RegistryUpdateHost.h"
 #include "common/win/UniqueHandle.h"
-#include "tests/fakes/FakeStartupQuestion.h"
+#include "tests/fakes/FakeUpdateTransport.h"
+#include "tests/fakes/FakeUpdateWindowSide.h"
 
 namespace velmora::update::win {
 namespace {
@@ -60,23 +66,28 @@ protected:
         Store(name, type, std::string(text.c_str(), text.size() + 1));
     }
 
+    // The update flow on this store; it writes the settings the toolbox's way.
+    std::unique_ptr<UpdateFlow> FlowOn(SettingsStore& store) {
+        return std::make_unique<UpdateFlow>(drives_, store, hosts_, std::make_unique<fakes::FakeUpdateTransport>(),
+                                            window_, "T");
+    }
+
     std::string subKey_;
+    DriveTable drives_;
+    fakes::FakeUpdateHostSource hosts_;
+    fakes::FakeUpdateWindowSide window_;
 };
 
 TEST_F(RegistrySettingsTest, AFreshKeyGetsTheFourDefaultsAsDwords) {
     RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
-    fakes::FakeStartupQuestion question;
-    std::uint8_t autoCheck = 9;
-    ProxySettings proxy{true, "x", 1};
-    LoadSettings(store, question, autoCheck, proxy);
+    FlowOn(store)->FirstTick();
     for (const char* name : {setting::UpdatesAutoCheck, setting::UpdatesDontAsk, setting::HTTP_Proxy,
                              setting::HTTP_ProxyPort}) {
         EXPECT_EQ(Dword(name), (std::pair<DWORD, DWORD>{REG_DWORD, 0})) << name;
     }
     EXPECT_EQ(Dword(setting::HTTP_ProxyAddress).first, 0u) << "the address is not created";
-    EXPECT_EQ(question.Shown, 1);
-    EXPECT_EQ(autoCheck, 0);
-    EXPECT_EQ(proxy, (ProxySettings{false, "", 0}));
+    EXPECT_EQ(window_.CountOf(fakes::FakeUpdateWindowSide::Kind::Question), 1);
+    EXPECT_EQ(window_.WindowSteps(), std::vector<std::string>{"menu"}) << "no start-up check";
 }
 
 TEST_F(RegistrySettingsTest, ValuesRoundTripWithTheirTypes) {
@@ -156,8 +167,7 @@ TEST_F(RegistrySettingsTest, TheToolboxKeyIsTheCurrentUsersSettingsKey) {
     // This test program runs in a prefix of its own, so the real key is free.
     ::RegDeleteKeyA(HKEY_CURRENT_USER, kRegistryKeyPath);
     RegistrySettingsStore store;
-    std::uint8_t autoCheck = 0;
-    EXPECT_EQ(ToggleCheckOnStartUp(store, false, autoCheck), true);
+    FlowOn(store)->ToggleCheckOnStartUp();
     RegistryKey key;
     ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kRegistryKeyPath, 0, KEY_READ, key.put()),
               ERROR_SUCCESS);

@@ -1,0 +1,53 @@
+#pragma once
+// The update flow with every seam faked: a drive table, a settings store in
+// memory, the update host setting, the scripted network and the recorded
+// window. The transport is the flow's own; `transport` points at it.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "drives/DriveTable.h"
+#include "update/UpdateError.h"
+#include "update/UpdateFlow.h"
+#include "tests/fakes/FakeSettingsStore.h"
+#include "tests/fakes/FakeUpdateTransport.h"
+#include "tests/fakes/FakeUpdateWindowSide.h"
+
+namespace velmora::update::test_support {
+
+inline constexpr char kCaption[] = "VELMORA SSD Toolbox 1.01";
+
+class UpdateFlowTest : public ::testing::Test {
+protected:
+    UpdateFlowTest() {
+        auto owned = std::make_unique<fakes::FakeUpdateTransport>();
+        transport = owned.get();
+        transport->Reply = "[file version]\nversion=1.0\n";
+        flow = std::make_unique<UpdateFlow>(drives, store, hosts, std::move(owned), window, kCaption);
+    }
+
+    // Stored choices that make the first tick check quietly without asking.
+    void CheckAtStartUpForGood() { store.Values = {{"UpdatesAutoCheck", 1}, {"UpdatesDontAsk", 1}}; }
+
+    // Runs "Check for updates", which must fail, and returns its message.
+    std::string FailingCheck() {
+        try {
+            flow->CheckForUpdates();
+        } catch (const UpdateError& error) {
+            return error.what();
+        }
+        ADD_FAILURE() << "the check did not fail";
+        return {};
+    }
+
+    DriveTable drives;
+    fakes::FakeSettingsStore store;
+    fakes::FakeUpdateHostSource hosts;
+    fakes::FakeUpdateWindowSide window;
+    fakes::FakeUpdateTransport* transport = nullptr;  // owned by the flow
+    std::unique_ptr<UpdateFlow> flow;
+};
+
+}  // namespace velmora::update::test_support
