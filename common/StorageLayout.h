@@ -92,4 +92,21 @@ inline constexpr std::size_t HealthLogSize = 512;    // SMART / Health Informati
 inline constexpr std::uint32_t HealthInfoLogId = 2;  // its log identifier
 }  // namespace nvme_query
 
+// NVME_HEALTH_INFO_LOG: the fields the programs read, and the critical
+// warning's bits.
+namespace nvme_health_log {
+inline constexpr std::size_t CriticalWarningOffset = 0;
+inline constexpr std::size_t CompositeTemperatureOffset = 1;  // kelvin, 16 bits
+inline constexpr std::size_t PercentageUsedOffset = 5;
+inline constexpr std::size_t DataUnitsWrittenOffset = 48;  // 128 bits; the low 64 are read
+inline constexpr std::size_t PowerCyclesOffset = 112;
+inline constexpr std::size_t PowerOnHoursOffset = 128;
+inline constexpr std::size_t MediaErrorsOffset = 160;
+inline constexpr std::uint8_t SpareBelowThreshold = 0x01;
+inline constexpr std::uint8_t TemperatureThreshold = 0x02;
+inline constexpr std::uint8_t ReliabilityDegraded = 0x04;
+inline constexpr std::uint8_t ReadOnly = 0x08;
+inline constexpr std::uint8_t VolatileBackupFailed = 0x10;
+}  // namespace nvme_health_log
+
 }  // namespace velmora

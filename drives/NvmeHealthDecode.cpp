@@ -5,29 +5,15 @@
 #include <span>
 
 #include "common/ByteOrder.h"
+#include "common/StorageLayout.h"
 
 namespace velmora {
 
 namespace {
 
-// Byte offsets in the log page.
-namespace health_offset {
-constexpr std::size_t CriticalWarning = 0;
-constexpr std::size_t CompositeTemperature = 1;
-constexpr std::size_t PercentageUsed = 5;
-constexpr std::size_t DataUnitsWritten = 48;
-constexpr std::size_t PowerCycles = 112;
-constexpr std::size_t PowerOnHours = 128;
-constexpr std::size_t MediaErrors = 160;
-}  // namespace health_offset
+using namespace nvme_health_log;
 
-// Critical warning bits.
-constexpr std::uint8_t kSpareBelowThreshold = 0x01;
-constexpr std::uint8_t kTemperatureThreshold = 0x02;
-constexpr std::uint8_t kReliabilityDegraded = 0x04;
-constexpr std::uint8_t kReadOnly = 0x08;
-constexpr std::uint8_t kVolatileBackupFailed = 0x10;
-constexpr std::uint8_t kFailureBits = kSpareBelowThreshold | kReliabilityDegraded | kReadOnly | kVolatileBackupFailed;
+constexpr std::uint8_t kFailureBits = SpareBelowThreshold | ReliabilityDegraded | ReadOnly | VolatileBackupFailed;
 
 constexpr std::int32_t kKelvinOffset = 273;
 // A data unit is 512,000 bytes, so 1953 units make about one GB.
@@ -40,22 +26,22 @@ int DecodeNvmeHealth(DriveInfo& drive, const PipeReply& reply) {
     drive.SmartValid = 1;
     drive.Healthy = 1;
 
-    drive.Temperature = static_cast<std::int32_t>(LoadLe16(page, health_offset::CompositeTemperature)) - kKelvinOffset;
+    drive.Temperature = static_cast<std::int32_t>(LoadLe16(page, CompositeTemperatureOffset)) - kKelvinOffset;
 
-    const std::uint8_t warning = page[health_offset::CriticalWarning];
+    const std::uint8_t warning = page[CriticalWarningOffset];
     if ((warning & kFailureBits) != 0) drive.Healthy = 0;
-    drive.OverTemperature = (warning & kTemperatureThreshold) != 0 ? 1 : 0;
+    drive.OverTemperature = (warning & TemperatureThreshold) != 0 ? 1 : 0;
 
-    const std::int32_t life = 100 - static_cast<std::int32_t>(page[health_offset::PercentageUsed]);
+    const std::int32_t life = 100 - static_cast<std::int32_t>(page[PercentageUsedOffset]);
     drive.LifePercent = life < 0 ? 0 : life;
 
-    const std::uint64_t gigabytes = LoadLe64(page, health_offset::DataUnitsWritten) / kDataUnitsPerGB;
+    const std::uint64_t gigabytes = LoadLe64(page, DataUnitsWrittenOffset) / kDataUnitsPerGB;
     drive.GBWritten = static_cast<std::int32_t>(static_cast<std::uint32_t>(gigabytes));
 
-    drive.PowerOnHours = LoadLeI32(page, health_offset::PowerOnHours);
-    drive.PowerCycles = LoadLeI32(page, health_offset::PowerCycles);
+    drive.PowerOnHours = LoadLeI32(page, PowerOnHoursOffset);
+    drive.PowerCycles = LoadLeI32(page, PowerCyclesOffset);
 
-    if (LoadLe64(page, health_offset::MediaErrors) != 0) drive.Healthy = 0;
+    if (LoadLe64(page, MediaErrorsOffset) != 0) drive.Healthy = 0;
     return 0;
 }
 

@@ -89,6 +89,16 @@ static_assert(NVME_MAX_LOG_SIZE == nvme_query::DataRoom);
 static_assert(sizeof(NVME_HEALTH_INFO_LOG) == nvme_query::HealthLogSize);
 static_assert(NVME_LOG_PAGE_HEALTH_INFO == nvme_query::HealthInfoLogId);
 
+// The health log's fields (the critical warning's bits are bit fields
+// there, which offsetof cannot reach).
+static_assert(offsetof(NVME_HEALTH_INFO_LOG, CriticalWarning) == nvme_health_log::CriticalWarningOffset);
+static_assert(offsetof(NVME_HEALTH_INFO_LOG, Temperature) == nvme_health_log::CompositeTemperatureOffset);
+static_assert(offsetof(NVME_HEALTH_INFO_LOG, PercentageUsed) == nvme_health_log::PercentageUsedOffset);
+static_assert(offsetof(NVME_HEALTH_INFO_LOG, DataUnitWritten) == nvme_health_log::DataUnitsWrittenOffset);
+static_assert(offsetof(NVME_HEALTH_INFO_LOG, PowerCycle) == nvme_health_log::PowerCyclesOffset);
+static_assert(offsetof(NVME_HEALTH_INFO_LOG, PowerOnHours) == nvme_health_log::PowerOnHoursOffset);
+static_assert(offsetof(NVME_HEALTH_INFO_LOG, MediaErrors) == nvme_health_log::MediaErrorsOffset);
+
 static_assert(ERROR_INVALID_FUNCTION == device_error::InvalidFunction);
 static_assert(ERROR_FILE_NOT_FOUND == device_error::FileNotFound);
 static_assert(ERROR_NOT_ENOUGH_MEMORY == device_error::NotEnoughMemory);

@@ -9,6 +9,7 @@
 
 #include "common/ByteOrder.h"
 #include "common/DriveSetEnvironment.h"
+#include "common/StorageLayout.h"
 #include "common/WmiTable.h"
 #include "tests/fakes/FakeDeviceIo.h"
 #include "tests/fakes/FakeWmiSource.h"
@@ -164,13 +165,13 @@ TEST(DemoDriveSet, HoldsTwoOfTheMakersDrivesAndOneOtherWithTheCommentedValues) {
     EXPECT_EQ(nvme.BusType, std::uint8_t{17});
     ASSERT_TRUE(nvme.HealthLog.has_value());
     const std::span<const std::uint8_t> log(*nvme.HealthLog);
-    EXPECT_EQ(log[0], 0);
-    EXPECT_EQ(LoadLe16(log, 1) - 273, 38);
-    EXPECT_EQ(log[5], 3);
-    EXPECT_EQ(LoadLe64(log, 48) / 1953, 4500u);
-    EXPECT_EQ(LoadLe32(log, 112), 275u);
-    EXPECT_EQ(LoadLe32(log, 128), 2210u);
-    EXPECT_EQ(LoadLe64(log, 160), 0u);
+    EXPECT_EQ(log[nvme_health_log::CriticalWarningOffset], 0);
+    EXPECT_EQ(LoadLe16(log, nvme_health_log::CompositeTemperatureOffset) - 273, 38);
+    EXPECT_EQ(log[nvme_health_log::PercentageUsedOffset], 3);
+    EXPECT_EQ(LoadLe64(log, nvme_health_log::DataUnitsWrittenOffset) / 1953, 4500u);
+    EXPECT_EQ(LoadLe32(log, nvme_health_log::PowerCyclesOffset), 275u);
+    EXPECT_EQ(LoadLe32(log, nvme_health_log::PowerOnHoursOffset), 2210u);
+    EXPECT_EQ(LoadLe64(log, nvme_health_log::MediaErrorsOffset), 0u);
 
     const DriveSetDisk& other = set.Disks[2];
     EXPECT_EQ(other.Model->find("VELMORA"), std::string::npos);

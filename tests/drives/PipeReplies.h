@@ -11,6 +11,7 @@
 #include "drives/SmartRefresh.h"
 #include "common/ByteOrder.h"
 #include "common/PipeRecords.h"
+#include "common/StorageLayout.h"
 
 namespace velmora::test_support {
 
@@ -49,13 +50,13 @@ inline PipeReply AtaReply(std::int32_t statusValid = 1, std::int32_t active = 1,
 }
 
 namespace nvme_offset {
-inline constexpr std::size_t CriticalWarning = 0;
-inline constexpr std::size_t Temperature = 1;
-inline constexpr std::size_t PercentageUsed = 5;
-inline constexpr std::size_t DataUnitsWritten = 48;
-inline constexpr std::size_t PowerCycles = 112;
-inline constexpr std::size_t PowerOnHours = 128;
-inline constexpr std::size_t MediaErrors = 160;
+inline constexpr std::size_t CriticalWarning = nvme_health_log::CriticalWarningOffset;
+inline constexpr std::size_t Temperature = nvme_health_log::CompositeTemperatureOffset;
+inline constexpr std::size_t PercentageUsed = nvme_health_log::PercentageUsedOffset;
+inline constexpr std::size_t DataUnitsWritten = nvme_health_log::DataUnitsWrittenOffset;
+inline constexpr std::size_t PowerCycles = nvme_health_log::PowerCyclesOffset;
+inline constexpr std::size_t PowerOnHours = nvme_health_log::PowerOnHoursOffset;
+inline constexpr std::size_t MediaErrors = nvme_health_log::MediaErrorsOffset;
 }  // namespace nvme_offset
 
 // A healthy 512-byte log page at 300 K, nothing used, nothing written.

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "update/UpdateTexts.h"
-include "app/win/AppResources.h"
+#include "app/win/AppResources.h"
 #include "app/win/CheckForUpdatesDialog.h"
 #include "service/win/SmartVelmoraService.h"
 #include "tests/app/win/gui/ToolboxProcess.h"
