@@ -27,7 +27,6 @@ public:
 
     [[nodiscard]] WmiSource& Wmi() { return *wmi_; }
     [[nodiscard]] DeviceIo& Devices() { return *devices_; }
-    [[nodiscard]] bool Simulated() const { return simulatedWmi_ != nullptr; }
 
 private:
     std::unique_ptr<SimulatedWmiSource> simulatedWmi_;

@@ -86,7 +86,6 @@ public:
     [[nodiscard]] std::int32_t LowerBound() const;
     [[nodiscard]] std::int32_t UpperBound() const;
     [[nodiscard]] const WmiVariant& Element(std::int32_t index) const;
-    [[nodiscard]] std::size_t ElementCount() const { return elements_ ? elements_->size() : 0; }
 
     // Raw accessors for code that maps the value onto a platform VARIANT.
     [[nodiscard]] std::int64_t IntegerValue() const { return integer_; }

@@ -77,7 +77,6 @@ protected:
 TEST_F(DriveSetEnvironmentTest, WithoutAPathUsesTheMachinesSources) {
     for (const std::optional<std::string>& path : {std::optional<std::string>{}, std::optional<std::string>{""}}) {
         DriveSetEnvironment environment(path, realWmi, realDevices);
-        EXPECT_FALSE(environment.Simulated());
         EXPECT_EQ(&environment.Wmi(), &realWmi);
         EXPECT_EQ(&environment.Devices(), &realDevices);
     }
@@ -87,7 +86,7 @@ TEST_F(DriveSetEnvironmentTest, WithoutAPathUsesTheMachinesSources) {
 TEST_F(DriveSetEnvironmentTest, WithAGoodSetAnswersFromTheSetAndPassesTheRestOn) {
     realWmi.Set(u"root\\cimv2", u"Win32_Processor", {{u"Name"}, {{WmiVariant::Text(u"cpu")}}});
     DriveSetEnvironment environment(kSets + "good.ini", realWmi, realDevices);
-    EXPECT_TRUE(environment.Simulated());
+    EXPECT_NE(&environment.Wmi(), &realWmi);
 
     WmiTable disks(environment.Wmi());
     ASSERT_EQ(disks.Execute(u"root\\cimv2", u"Win32_DiskDrive"), 0);
@@ -107,7 +106,7 @@ TEST_F(DriveSetEnvironmentTest, WithABadSetReportsOnceAndThenFailsEveryDriveQuer
     realWmi.Set(u"root\\cimv2", u"Win32_DiskDrive", {{u"Index"}, {{WmiVariant::Int32(0)}}});
     realWmi.Set(u"root\\cimv2", u"Win32_Processor", {{u"Name"}, {{WmiVariant::Text(u"cpu")}}});
     DriveSetEnvironment environment(kSets + "duplicate-key.ini", realWmi, realDevices);
-    EXPECT_TRUE(environment.Simulated());
+    EXPECT_NE(&environment.Wmi(), &realWmi);
 
     for (int round = 0; round < 3; ++round) {
         for (const char16_t* className : {u"Win32_DiskDrive", u"Win32_OperatingSystem"}) {

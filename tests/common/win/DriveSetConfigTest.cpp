@@ -103,7 +103,7 @@ TEST_F(DriveSetConfigTest, TheConfiguredFileFeedsTheProgramsDriveSources) {
     DriveSetEnvironment environment(Read(), realWmi, realDevices);
     std::remove(path.c_str());
 
-    EXPECT_TRUE(environment.Simulated());
+    EXPECT_NE(&environment.Wmi(), &realWmi);
     WmiTable table(environment.Wmi());
     ASSERT_EQ(table.Execute(u"root\\cimv2", u"Win32_DiskDrive"), 0);
     WmiVariant index;
