@@ -54,14 +54,10 @@ private:
 
 }  // namespace
 
-RegistrySettingsStore::RegistrySettingsStore() : RegistrySettingsStore(HKEY_CURRENT_USER, kRegistryKeyPath) {}
-
-RegistrySettingsStore::RegistrySettingsStore(HKEY root, std::string subKey) : root_(root), subKey_(std::move(subKey)) {}
-
 std::unique_ptr<SettingsKey> RegistrySettingsStore::Open(SettingsAccess access) {
     registry::OpenedKey opened = access == SettingsAccess::ReadOnly
-                                     ? registry::Open(root_, subKey_.c_str(), KEY_READ)
-                                     : registry::Create(root_, subKey_.c_str(), KEY_ALL_ACCESS);
+                                     ? registry::Open(HKEY_CURRENT_USER, kRegistryKeyPath, KEY_READ)
+                                     : registry::Create(HKEY_CURRENT_USER, kRegistryKeyPath, KEY_ALL_ACCESS);
     if (access == SettingsAccess::ReadOnly && opened.Status == ERROR_FILE_NOT_FOUND) return nullptr;
     if (opened.Status != ERROR_SUCCESS) throw CannotOpenKey();
     return std::make_unique<RegistrySettingsKey>(std::move(opened.Key));

@@ -4,10 +4,7 @@
 // Writable opens use full access and create the key; read-only opens never
 // create it.
 
-#include <windows.h>
-
 #include <memory>
-#include <string>
 
 #include "update/SettingsStore.h"
 
@@ -15,15 +12,7 @@ namespace velmora::update::win {
 
 class RegistrySettingsStore final : public SettingsStore {
 public:
-    RegistrySettingsStore();
-    // Another place, for tests.
-    RegistrySettingsStore(HKEY root, std::string subKey);
-
     [[nodiscard]] std::unique_ptr<SettingsKey> Open(SettingsAccess access) override;
-
-private:
-    HKEY root_;
-    std::string subKey_;
 };
 
 }  // namespace velmora::update::win

@@ -14,13 +14,9 @@ constexpr DWORD kMaxValueBytes = 4096;
 
 }  // namespace
 
-RegistryUpdateHost::RegistryUpdateHost() : RegistryUpdateHost(HKEY_LOCAL_MACHINE, kRegistryKeyPath) {}
-
-RegistryUpdateHost::RegistryUpdateHost(HKEY root, std::string subKey) : root_(root), subKey_(std::move(subKey)) {}
-
 UpdateHostSetting RegistryUpdateHost::ReadUpdateHost() {
     using State = UpdateHostSetting::State;
-    const registry::OpenedKey opened = registry::Open(root_, subKey_.c_str(), KEY_QUERY_VALUE | KEY_WOW64_64KEY);
+    const registry::OpenedKey opened = registry::Open(HKEY_LOCAL_MACHINE, kRegistryKeyPath, KEY_QUERY_VALUE | KEY_WOW64_64KEY);
     if (opened.Status == ERROR_FILE_NOT_FOUND) return {State::Absent, {}};
     if (opened.Status != ERROR_SUCCESS) return {State::Unreadable, {}};
 

@@ -4,25 +4,13 @@
 // absent; another type, an overlong value or a failed read is unreadable
 // (the check fails).
 
-#include <windows.h>
-
-#include <string>
-
 #include "update/UpdateHost.h"
 
 namespace velmora::update::win {
 
 class RegistryUpdateHost final : public UpdateHostSource {
 public:
-    RegistryUpdateHost();
-    // Another place, for tests.
-    RegistryUpdateHost(HKEY root, std::string subKey);
-
     [[nodiscard]] UpdateHostSetting ReadUpdateHost() override;
-
-private:
-    HKEY root_;
-    std::string subKey_;
 };
 
 }  // namespace velmora::update::win

@@ -25,22 +25,23 @@ namespace {
 
 using velmora::win::RegistryKey;
 
-// A key of the test's own under the current user, removed at both ends.
+// The product's own key, the user's and the machine's: this program runs in
+// a Wine prefix of its own, so the keys are free; removed at both ends.
 class RegistrySettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        subKey_ = "SOFTWARE\\VelmoraTests\\UpdateSettings" + std::to_string(::GetCurrentProcessId());
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, subKey_.c_str());
+    void SetUp() override { DeleteKeys(); }
+    void TearDown() override { DeleteKeys(); }
+    static void DeleteKeys() {
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) ::RegDeleteKeyA(root, kRegistryKeyPath);
     }
-    void TearDown() override { ::RegDeleteKeyA(HKEY_CURRENT_USER, subKey_.c_str()); }
 
     bool KeyExists() {
         RegistryKey key;
-        return ::RegOpenKeyExA(HKEY_CURRENT_USER, subKey_.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+        return ::RegOpenKeyExA(root_, kRegistryKeyPath, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
     }
     RegistryKey CreateKey() {
         RegistryKey key;
-        EXPECT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, subKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+        EXPECT_EQ(::RegCreateKeyExA(root_, kRegistryKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                     key.put(), nullptr),
                   ERROR_SUCCESS);
         return key;
@@ -72,14 +73,14 @@ protected:
                                             window_, "T");
     }
 
-    std::string subKey_;
+    HKEY root_ = HKEY_CURRENT_USER;  // the machine's for the update host
     DriveTable drives_;
     fakes::FakeUpdateHostSource hosts_;
     fakes::FakeUpdateWindowSide window_;
 };
 
 TEST_F(RegistrySettingsTest, AFreshKeyGetsTheFourDefaultsAsDwords) {
-    RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
+    RegistrySettingsStore store;
     FlowOn(store)->FirstTick();
     for (const char* name : {setting::UpdatesAutoCheck, setting::UpdatesDontAsk, setting::HTTP_Proxy,
                              setting::HTTP_ProxyPort}) {
@@ -91,7 +92,7 @@ TEST_F(RegistrySettingsTest, AFreshKeyGetsTheFourDefaultsAsDwords) {
 }
 
 TEST_F(RegistrySettingsTest, ValuesRoundTripWithTheirTypes) {
-    RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
+    RegistrySettingsStore store;
     {
         const auto key = store.Open(SettingsAccess::CreateReadWrite);
         key->WriteBool(setting::HTTP_Proxy, true);
@@ -128,7 +129,7 @@ TEST_F(RegistrySettingsTest, WrongTypesAreRefusedWithTheValueName) {
         {setting::UpdatesDontAsk, REG_NONE, {}, ReadAs::Bool, "Invalid data type for 'UpdatesDontAsk'"},
     };
     (void)CreateKey();
-    RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
+    RegistrySettingsStore store;
     for (const auto& c : cases) {
         if (c.Type != REG_NONE) Store(c.Name, c.Type, c.Bytes);
         const auto key = store.Open(SettingsAccess::ReadOnly);
@@ -147,7 +148,7 @@ TEST_F(RegistrySettingsTest, WrongTypesAreRefusedWithTheValueName) {
 }
 
 TEST_F(RegistrySettingsTest, AReadOnlyKeyRefusesWritesAndIsNeverCreated) {
-    RegistrySettingsStore store(HKEY_CURRENT_USER, subKey_);
+    RegistrySettingsStore store;
     EXPECT_EQ(store.Open(SettingsAccess::ReadOnly), nullptr);
     EXPECT_EQ(ReadSettingsReadOnly(store), StoredSettings{});
     EXPECT_FALSE(KeyExists());
@@ -163,27 +164,10 @@ TEST_F(RegistrySettingsTest, AReadOnlyKeyRefusesWritesAndIsNeverCreated) {
     }
 }
 
-TEST_F(RegistrySettingsTest, TheToolboxKeyIsTheCurrentUsersSettingsKey) {
-    // This test program runs in a prefix of its own, so the real key is free.
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, kRegistryKeyPath);
-    RegistrySettingsStore store;
-    FlowOn(store)->ToggleCheckOnStartUp();
-    RegistryKey key;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kRegistryKeyPath, 0, KEY_READ, key.put()),
-              ERROR_SUCCESS);
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    ASSERT_EQ(::RegQueryValueExA(key.get(), "UpdatesAutoCheck", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
-                                 &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(value, 1u);
-    key.reset();
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, kRegistryKeyPath);
-}
-
 TEST_F(RegistrySettingsTest, TheUpdateHostIsReadAsText) {
     using State = UpdateHostSetting::State;
-    RegistryUpdateHost hosts(HKEY_CURRENT_USER, subKey_);
+    root_ = HKEY_LOCAL_MACHINE;
+    RegistryUpdateHost hosts;
     EXPECT_EQ(hosts.ReadUpdateHost().Kind, State::Absent) << "no key";
     (void)CreateKey();
     EXPECT_EQ(hosts.ReadUpdateHost().Kind, State::Absent) << "no value";
