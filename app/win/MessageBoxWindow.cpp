@@ -112,8 +112,6 @@ private:
     int textHeight_ = 0;
 };
 
-}  // namespace
-
 const char* MessageKindTitle(MessageKind kind) noexcept {
     switch (kind) {
         case MessageKind::Error: return kErrorCaption;
@@ -132,6 +130,7 @@ const char* MessageButtonText(MessageButton button) noexcept {
     return "OK";
 }
 
+// IDABORT, IDYES or IDOK.
 int MessageButtonId(MessageButton button) noexcept {
     switch (button) {
         case MessageButton::Abort: return IDABORT;
@@ -140,6 +139,8 @@ int MessageButtonId(MessageButton button) noexcept {
     }
     return IDOK;
 }
+
+}  // namespace
 
 int ShowMessageBox(HWND owner, MessageKind kind, std::string_view text, MessageButton button) {
     MessageBoxWindow box(MessageKindTitle(kind), KindIcon(kind), text,

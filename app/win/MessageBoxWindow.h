@@ -15,11 +15,6 @@
 
 namespace velmora::win {
 
-[[nodiscard]] const char* MessageKindTitle(MessageKind kind) noexcept;
-[[nodiscard]] const char* MessageButtonText(MessageButton button) noexcept;
-// IDABORT, IDYES or IDOK.
-[[nodiscard]] int MessageButtonId(MessageButton button) noexcept;
-
 // Shows the box modally over owner (may be null) and waits until it is
 // closed. Returns the button's id, or IDCANCEL for Esc and the close box.
 // Raises std::runtime_error(kOutOfMemoryText) when the box cannot be made.

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/win/InfoWindows.h"
-#include "app/win/MessageBoxWindow.h"
 #include "app/win/RawSmartWindow.h"
 #include "app/win/SaveFileDialog.h"
 
@@ -53,18 +52,6 @@ TEST(SaveFileFlags, LeaveOutWhatTheSettingsTurnOff) {
     EXPECT_FALSE(flags & OFN_OVERWRITEPROMPT);
     EXPECT_FALSE(flags & OFN_HIDEREADONLY);
     EXPECT_FALSE(flags & OFN_ENABLESIZING);
-}
-
-TEST(MessageBoxParts, KindsAndButtonsHaveTheirExactTexts) {
-    EXPECT_STREQ(MessageKindTitle(MessageKind::Error), "Error");
-    EXPECT_STREQ(MessageKindTitle(MessageKind::Warning), "Warning");
-    EXPECT_STREQ(MessageKindTitle(MessageKind::Information), "Information");
-    EXPECT_STREQ(MessageButtonText(MessageButton::Abort), "&Abort");
-    EXPECT_STREQ(MessageButtonText(MessageButton::Yes), "&Yes");
-    EXPECT_STREQ(MessageButtonText(MessageButton::Ok), "OK");
-    EXPECT_EQ(MessageButtonId(MessageButton::Abort), IDABORT);
-    EXPECT_EQ(MessageButtonId(MessageButton::Yes), IDYES);
-    EXPECT_EQ(MessageButtonId(MessageButton::Ok), IDOK);
 }
 
 }  // namespace
