@@ -12,6 +12,9 @@ else()
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
   endif()
+  # The fuzz preset: the portable libraries and the libFuzzer programs of
+  # tests/fuzz instead of the unit tests (clang only).
+  set(VELMORA_FUZZ OFF CACHE BOOL "Build the libFuzzer targets of tests/fuzz instead of the tests")
 endif()
 
 function(velmora_warnings target)
