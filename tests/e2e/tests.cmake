@@ -1,7 +1,8 @@
-# The whole product end to end under Wine and Xvfb: the setup program in a
-# fresh prefix of its own, the service, the console, the toolbox's window read
-# from another process, the update check against the reference server, and the
-# uninstaller. It installs the service, so it holds the pipe-name lock.
+# The whole product end to end under Wine and Xvfb (xvfb-run -a): the setup
+# program in a fresh prefix of its own, the service, the console, the
+# toolbox's window read from another process, the update check against the
+# reference server, and the uninstaller. It installs the service, so it holds
+# the pipe-name lock.
 add_executable(window_probe ${CMAKE_CURRENT_LIST_DIR}/window_probe.cpp)
 target_include_directories(window_probe PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(window_probe PRIVATE velmora_common user32 advapi32)
@@ -11,6 +12,7 @@ velmora_warnings(window_probe)
 add_dependencies(window_probe velmora_setup)
 
 add_test(NAME product_end_to_end
-  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/product-end-to-end.sh
+  COMMAND xvfb-run -a -s "${VELMORA_XVFB_SCREEN}"
+          bash ${CMAKE_CURRENT_LIST_DIR}/product-end-to-end.sh
           ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-e2e ${PROJECT_SOURCE_DIR})
 set_tests_properties(product_end_to_end PROPERTIES TIMEOUT 900 RESOURCE_LOCK smart_velmora_pipe)
