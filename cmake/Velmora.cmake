@@ -27,7 +27,8 @@ function(velmora_warnings target)
 endfunction()
 
 # velmora_library(NAME DIR [DEPS ...]): a static library from every .cpp in DIR
-# except the program entry points named *Main.cpp.
+# except the program entry points named *Main.cpp. Its users also see the
+# source root and the generated headers (the product version).
 function(velmora_library name dir)
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   # Program entry points (*Main.cpp) belong to the program, not the library.
@@ -36,7 +37,7 @@ function(velmora_library name dir)
     message(FATAL_ERROR "velmora_library(${name}): no sources in ${dir}")
   endif()
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${VELMORA_GENERATED_DIR})
   if(ARGN)
     target_link_libraries(${name} PUBLIC ${ARGN})
   endif()

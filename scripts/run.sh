@@ -60,7 +60,8 @@ fi
 for program in SMART_VELMORA_Setup.exe SMART_VELMORA.exe SMART_VELMORA_SV.exe SMART_VELMORA_CLI.exe window_probe.exe; do
   [ -f "$bin/$program" ] || fail "missing $bin/$program after the build"
 done
-caption="VELMORA SSD Toolbox 1.01"
+version=$(velmora_version "$build") || fail "no product version in $build/CMakeCache.txt"
+caption="VELMORA SSD Toolbox $version"
 
 server_pid=""
 cleanup() {

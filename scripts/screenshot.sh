@@ -15,6 +15,7 @@ bin=$build/bin
 for program in SMART_VELMORA.exe SMART_VELMORA_SV.exe; do
   [ -f "$bin/$program" ] || { echo "missing $bin/$program: build the windows preset first" >&2; exit 1; }
 done
+version=$(velmora_version "$build") || { echo "no product version in $build/CMakeCache.txt" >&2; exit 1; }
 
 if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
   exec xvfb-run -a -s "$VELMORA_XVFB_SCREEN" bash "$root/scripts/screenshot.sh" "$build" "$output"
@@ -38,7 +39,7 @@ fi
 service_start SMART_VELMORA || true
 
 wine "$bin/SMART_VELMORA.exe" &
-caption="VELMORA SSD Toolbox 1.01"
+caption="VELMORA SSD Toolbox $version"
 window=
 main_window() { window=$(xdotool search --name "^${caption//./\\.}\$" 2>/dev/null | head -n1) && [ -n "$window" ]; }
 wait_for 60 main_window || { echo "the main window did not appear" >&2; exit 1; }

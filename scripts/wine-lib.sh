@@ -1,6 +1,7 @@
 # Shell helpers shared by the scripts and the end-to-end tests that drive the
 # product under Wine: the project's Wine prefixes, polling with a deadline,
-# the service's start and stop, and the reference update server. Source it from bash: . scripts/wine-lib.sh
+# the service's start and stop, the reference update server, and the built
+# version. Source it from bash: . scripts/wine-lib.sh
 
 # Quiet Wine, and no prompts to install Mono or Gecko.
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -85,3 +86,8 @@ _update_server_listening() {
   [ -n "$update_server_port" ]
 }
 
+# velmora_version BUILD_DIR: the product version the build was configured
+# with (project(... VERSION ...), kept in CMake's cache).
+velmora_version() {
+  sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt" 2>/dev/null | grep .
+}

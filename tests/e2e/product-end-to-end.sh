@@ -5,11 +5,12 @@
 # another process, the raw report, an update check against the reference
 # update server through the console and through the window's menu, and the
 # uninstaller with /S leaving nothing behind. Prints the figures it measured.
-# Usage: xvfb-run -a product-end-to-end.sh BIN_DIR PREFIX SOURCE_DIR
+# Usage: xvfb-run -a product-end-to-end.sh BIN_DIR PREFIX SOURCE_DIR VERSION
+# (VERSION: the product version the programs were built with)
 set -uo pipefail
-bin=$1 prefix=$2 source=$3
+bin=$1 prefix=$2 source=$3 version=$4
 . "$source/scripts/wine-lib.sh"
-caption="VELMORA SSD Toolbox 1.01"
+caption="VELMORA SSD Toolbox $version"
 work=$(mktemp -d)
 server_pid="" toolbox_pid=""
 failures=0

@@ -14,5 +14,5 @@ add_dependencies(window_probe velmora_setup)
 add_test(NAME product_end_to_end
   COMMAND xvfb-run -a -s "${VELMORA_XVFB_SCREEN}"
           bash ${CMAKE_CURRENT_LIST_DIR}/product-end-to-end.sh
-          ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-e2e ${PROJECT_SOURCE_DIR})
+          ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-e2e ${PROJECT_SOURCE_DIR} ${PROJECT_VERSION})
 set_tests_properties(product_end_to_end PROPERTIES TIMEOUT 900 RESOURCE_LOCK smart_velmora_pipe)
