@@ -12,6 +12,9 @@ else()
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
   endif()
+  # The fuzz preset: the portable libraries and the libFuzzer programs of
+  # tests/fuzz instead of the unit tests (clang only).
+  set(VELMORA_FUZZ OFF CACHE BOOL "Build the libFuzzer targets of tests/fuzz instead of the tests")
 endif()
 
 function(velmora_warnings target)
@@ -24,29 +27,21 @@ function(velmora_warnings target)
 endfunction()
 
 # velmora_library(NAME DIR [DEPS ...]): a static library from every .cpp in DIR
-# except the program entry points named *Main.cpp.
+# except the program entry points named *Main.cpp. Its users also see the
+# source root and the generated headers (the product version).
 function(velmora_library name dir)
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   # Program entry points (*Main.cpp) belong to the program, not the library.
   list(FILTER sources EXCLUDE REGEX "Main\\.cpp$")
-  if(sources)
-    add_library(${name} STATIC ${sources})
-  else()
-    add_library(${name} INTERFACE)
+  if(NOT sources)
+    message(FATAL_ERROR "velmora_library(${name}): no sources in ${dir}")
   endif()
-  get_target_property(kind ${name} TYPE)
-  if(kind STREQUAL "INTERFACE_LIBRARY")
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
-    if(ARGN)
-      target_link_libraries(${name} INTERFACE ${ARGN})
-    endif()
-  else()
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-    if(ARGN)
-      target_link_libraries(${name} PUBLIC ${ARGN})
-    endif()
-    velmora_warnings(${name})
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${VELMORA_GENERATED_DIR})
+  if(ARGN)
+    target_link_libraries(${name} PUBLIC ${ARGN})
   endif()
+  velmora_warnings(${name})
 endfunction()
 
 # velmora_test(NAME DIR [DEPS ...]): one GoogleTest program from every .cpp in
@@ -55,7 +50,7 @@ endfunction()
 function(velmora_test name dir)
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   if(NOT sources)
-    return()
+    message(FATAL_ERROR "velmora_test(${name}): no sources in ${dir}")
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gmock GTest::gtest_main)

@@ -6,6 +6,10 @@
 # compression and plain (not anti-aliased) text to stay small.
 set -euo pipefail
 cd "$(dirname "$0")/../app/win/res"
+# The about picture names the version of project() in the top-level
+# CMakeLists.txt; the pictures are drawn without a build, so it is read there.
+version=$(sed -n 's/^project([^)]* VERSION \([0-9.]*\).*/\1/p' ../../../CMakeLists.txt)
+[ -n "$version" ] || { echo "no VERSION in project() of CMakeLists.txt" >&2; exit 1; }
 
 font=DejaVu-Sans
 bold=DejaVu-Sans-Bold
@@ -74,7 +78,7 @@ convert -size 330x330 xc:white +antialias \
   -fill none -stroke white -strokewidth 3 -draw "$logo" \
   -stroke none -fill white -font "$bold" -pointsize 22 -draw "text 21,38 'V'" \
   -font "$bold" -pointsize 20 -draw "text 62,38 'VELMORA SSD Toolbox'" \
-  -fill black -font "$bold" -pointsize 13 -draw "text 16,86 'SMART_VELMORA version 1.01'" \
+  -fill black -font "$bold" -pointsize 13 -draw "text 16,86 'SMART_VELMORA version $version'" \
   -font "$font" -pointsize 11 -draw "text 16,104 'Copyright (c) 2024 VELMORA. All rights reserved.'" \
   -fill "$dark_blue" -font "$bold" -pointsize 12 -draw "text 16,134 'Supported drive models'" \
   -fill black -font "$font" -pointsize 11 \

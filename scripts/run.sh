@@ -6,93 +6,83 @@
 # (build/demo/wineprefix), points it at the example drive set and at the
 # reference update server on a free loopback port, restarts the service,
 # prints `SMART_VELMORA_CLI status`, and starts the toolbox: on the current
-# display (close the window to finish), or under Xvfb when there is none
-# (then it saves a screenshot, says where, and ends). Running it again
-# repairs the installation in the same prefix; a removed prefix is made anew.
+# display (close the window to finish), or under Xvfb (xvfb-run -a) when
+# there is none (then it saves a screenshot, says where, and ends). Running
+# it again repairs the installation in the same prefix; a removed prefix is
+# made anew.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. scripts/wine-lib.sh
 # The Windows preset's build; VELMORA_BUILD_DIR names another binary folder.
 build=${VELMORA_BUILD_DIR:-$root/build/windows}
 bin=$build/bin
 demo=$root/build/demo
-export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-caption="VELMORA SSD Toolbox 1.01"
+prefix=$demo/wineprefix
 machine_key='HKLM\SOFTWARE\VELMORA\Corvexa'
 user_key='HKCU\SOFTWARE\VELMORA\Corvexa'
 
 say() { printf '==> %s\n' "$*"; }
 fail() { printf 'run.sh: %s\n' "$*" >&2; exit 1; }
-xvfb_pid="" server_pid=""
-cleanup() {
-  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-}
-trap cleanup EXIT
-# Polls a command until it succeeds or the deadline (seconds) passes.
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  while ! "$@"; do ((SECONDS >= deadline)) && return 1; sleep 0.2; done
-}
 quiet() { "$@" >/dev/null 2>&1; }
-service_state() { wine sc query SMART_VELMORA 2>/dev/null | tr -d '\r' | grep -q "STATE.*$1"; }
 
-# --- 1. Packages and build --------------------------------------------------
-say "Debian packages"
-if [ "$(id -u)" -eq 0 ]; then
-  bash scripts/install-deps.sh || fail "installing the Debian packages failed"
+# Without a display the script runs itself again under xvfb-run, after the
+# packages and the build; VELMORA_DEMO_XVFB tells that second run.
+if [ -z "${VELMORA_DEMO_XVFB:-}" ]; then
+  # --- 1. Packages and build --------------------------------------------------
+  say "Debian packages"
+  if [ "$(id -u)" -eq 0 ]; then
+    bash scripts/install-deps.sh || fail "installing the Debian packages failed"
+  else
+    echo "not root: the missing packages cannot be installed; going on with what is there"
+  fi
+  for tool in cmake ninja x86_64-w64-mingw32-g++-posix makensis wine wineserver python3 import xdotool xvfb-run; do
+    command -v "$tool" >/dev/null || fail "missing $tool: run as root on Debian 12 (scripts/install-deps.sh installs it)"
+  done
+
+  say "Building the Windows programs and the setup program (${build#"$root"/})"
+  { cmake --preset windows -B "$build" >/dev/null && \
+    cmake --build "$build" --target SMART_VELMORA_SV SMART_VELMORA SMART_VELMORA_CLI velmora_setup window_probe; } \
+    || fail "the Windows build failed"
+
+  # --- 2. A display -------------------------------------------------------------
+  if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+    say "No display: going on under Xvfb (xvfb-run -a)"
+    export VELMORA_DEMO_XVFB=1
+    exec xvfb-run -a -s "$VELMORA_XVFB_SCREEN" bash "$root/scripts/run.sh"
+  fi
+  headless=0
+  say "Using the display $DISPLAY"
 else
-  echo "not root: the missing packages cannot be installed; going on with what is there"
+  headless=1
+  say "Xvfb display $DISPLAY"
 fi
-for tool in cmake ninja x86_64-w64-mingw32-g++-posix makensis wine wineserver python3 import xdotool Xvfb; do
-  command -v "$tool" >/dev/null || fail "missing $tool: run as root on Debian 12 (scripts/install-deps.sh installs it)"
-done
-
-say "Building the Windows programs and the setup program (${build#"$root"/})"
-{ cmake --preset windows -B "$build" >/dev/null && \
-  cmake --build "$build" --target SMART_VELMORA_SV SMART_VELMORA SMART_VELMORA_CLI velmora_setup window_probe; } \
-  || fail "the Windows build failed"
 for program in SMART_VELMORA_Setup.exe SMART_VELMORA.exe SMART_VELMORA_SV.exe SMART_VELMORA_CLI.exe window_probe.exe; do
   [ -f "$bin/$program" ] || fail "missing $bin/$program after the build"
 done
+version=$(velmora_version "$build") || fail "no product version in $build/CMakeCache.txt"
+caption="VELMORA SSD Toolbox $version"
 
-# --- 2. A display ------------------------------------------------------------
+server_pid=""
+cleanup() {
+  wine_end "$prefix"
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+  wait 2>/dev/null
+}
+trap cleanup EXIT
+
+# --- 3. The Wine prefix -------------------------------------------------------
 # Every Wine process must see the same display (Wine's desktop process takes
 # the display of the first program that starts it), so the previous run's
 # processes end first.
 mkdir -p "$demo"
-[ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
-headless=0
-if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
-  say "Using the display $DISPLAY"
-else
-  headless=1
-  for n in $(seq 60 99); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    if wait_for 10 bash -c "[ -S /tmp/.X11-unix/X$n ] || ! kill -0 $xvfb_pid 2>/dev/null" && kill -0 "$xvfb_pid" 2>/dev/null; then
-      export DISPLAY=":$n"
-      break
-    fi
-    xvfb_pid=""
-  done
-  [ -n "$xvfb_pid" ] || fail "Xvfb did not start"
-  say "No display: using Xvfb on $DISPLAY"
-fi
-
-# --- 3. The Wine prefix -------------------------------------------------------
-if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
-  say "Creating the Wine prefix build/demo/wineprefix"
-  rm -rf "$WINEPREFIX"
-  quiet wineboot -i
-  wineserver -w
-  touch "$WINEPREFIX/.velmora-ready"
-else
+wine_end "$prefix"
+if wine_prefix_ready "$prefix"; then
   say "Reusing the Wine prefix build/demo/wineprefix"
+else
+  say "Creating the Wine prefix build/demo/wineprefix"
 fi
+wine_prefix "$prefix"
 # Without a window manager Wine draws the window frames itself.
 quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f
 
@@ -103,21 +93,19 @@ wine "$bin/SMART_VELMORA_Setup.exe" /S
 setup_status=$?
 echo "setup exit status $setup_status after $(( $(date +%s%3N) - start )) ms"
 [ "$setup_status" -eq 0 ] || fail "the setup program failed (exit status $setup_status)"
-install_dir="$WINEPREFIX/drive_c/Program Files/VELMORA SSD Toolbox"
+install_dir="$prefix/drive_c/Program Files/VELMORA SSD Toolbox"
 
 # --- 5. Example drive set and the reference update server ----------------------
 say "Example drive set: C:\\ProgramData\\VELMORA\\demo-drives.ini"
-mkdir -p "$WINEPREFIX/drive_c/ProgramData/VELMORA"
-cp examples/demo-drives.ini "$WINEPREFIX/drive_c/ProgramData/VELMORA/demo-drives.ini"
+mkdir -p "$prefix/drive_c/ProgramData/VELMORA"
+cp examples/demo-drives.ini "$prefix/drive_c/ProgramData/VELMORA/demo-drives.ini"
 quiet wine reg add "$machine_key" /v SimulatedDrives /t REG_SZ /d 'C:\ProgramData\VELMORA\demo-drives.ini' /f \
   || fail "cannot set SimulatedDrives"
 
 server_log=$demo/update-server.log
-python3 tools/update-server/reference_update_server.py --port 0 >"$server_log" 2>&1 &
-server_pid=$!
-port=""
-listening() { port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$server_log" 2>/dev/null); [ -n "$port" ]; }
-wait_for 20 listening || fail "the reference update server did not start (see $server_log)"
+update_server_start "$root" "$server_log"; started=$?
+server_pid=$update_server_pid port=$update_server_port
+[ "$started" -eq 0 ] || fail "the reference update server did not start (see $server_log)"
 say "Reference update server on 127.0.0.1:$port (log: build/demo/update-server.log)"
 quiet wine reg add "$machine_key" /v UpdateHost /t REG_SZ /d "127.0.0.1:$port" /f || fail "cannot set UpdateHost"
 # The start-up question would wait for an answer; the menu still checks.
@@ -125,10 +113,7 @@ quiet wine reg add "$user_key" /v UpdatesDontAsk /t REG_DWORD /d 1 /f
 
 # --- 6. The service on the drive set -------------------------------------------
 say "Restarting the service SMART_VELMORA on the drive set"
-quiet wine net stop SMART_VELMORA
-wait_for 20 service_state STOPPED || fail "the service did not stop"
-quiet wine net start SMART_VELMORA
-wait_for 20 service_state RUNNING || fail "the service did not start"
+service_restart SMART_VELMORA || fail "the service did not restart"
 
 say "SMART_VELMORA_CLI status"
 wine "$install_dir/SMART_VELMORA_CLI.exe" status

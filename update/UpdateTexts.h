@@ -3,11 +3,13 @@
 // version we report, the reply format we accept, the service path, and every
 // message the user sees during a check.
 
+#include "ProductVersion.h"
 #include "common/ProgramTexts.h"  // kOutOfMemoryText, for a check that runs out of memory
 
 namespace velmora::update {
 
-inline constexpr char AppVersion[] = "1.01";
+// The project's version (CMake's project() in the top-level CMakeLists.txt).
+inline constexpr char AppVersion[] = VELMORA_VERSION_TEXT;
 inline constexpr char ReplyFormatVersion[] = "1.0";
 inline constexpr int MaxFirmwareSections = 256;
 

@@ -5,43 +5,32 @@
 # another process, the raw report, an update check against the reference
 # update server through the console and through the window's menu, and the
 # uninstaller with /S leaving nothing behind. Prints the figures it measured.
-# Usage: product-end-to-end.sh BIN_DIR PREFIX SOURCE_DIR
+# Usage: xvfb-run -a product-end-to-end.sh BIN_DIR PREFIX SOURCE_DIR VERSION
+# (VERSION: the product version the programs were built with)
 set -uo pipefail
-bin=$1 prefix=$2 source=$3
-caption="VELMORA SSD Toolbox 1.01"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY
+bin=$1 prefix=$2 source=$3 version=$4
+. "$source/scripts/wine-lib.sh"
+caption="VELMORA SSD Toolbox $version"
 work=$(mktemp -d)
-xvfb_pid="" server_pid="" toolbox_pid=""
+server_pid="" toolbox_pid=""
 failures=0
 check() {  # description, command...
   local what=$1; shift
   if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures+1)); fi
 }
 cleanup() {
-  wineserver -k 2>/dev/null
+  wine_end "$prefix"
   [ -n "$toolbox_pid" ] && kill "$toolbox_pid" 2>/dev/null
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 now_ms() { date +%s%3N; }
-wine_q() { wine "$@" 2>/dev/null | tr -d '\r'; }
 probe() { wine "$bin/window_probe.exe" "$@" | tr -d '\r'; }
 cli() { wine "$bin/SMART_VELMORA_CLI.exe" "$@"; }
 reg_present() { wine reg query "$1" >/dev/null 2>&1; }
-# Polls a command until it succeeds or the deadline (seconds) passes.
-wait_for() {  # seconds, command...
-  local deadline=$((SECONDS + $1)); shift
-  while ! "$@"; do
-    ((SECONDS >= deadline)) && return 1
-    sleep 0.2
-  done
-}
-service_state() { wine_q sc query SMART_VELMORA | grep -q "STATE.*$1"; }
 json() {  # file, python expression over d
   python3 -c "import json,sys; d=json.load(open(sys.argv[1])); sys.exit(0 if ($2) else 1)" "$1"
 }
@@ -49,35 +38,13 @@ json() {  # file, python expression over d
 for need in SMART_VELMORA_Setup.exe SMART_VELMORA.exe SMART_VELMORA_SV.exe SMART_VELMORA_CLI.exe window_probe.exe; do
   if [ ! -f "$bin/$need" ]; then echo "FAILED: $bin/$need has not been built"; exit 1; fi
 done
-server_script=$source/tools/update-server/reference_update_server.py
-
-# A display of our own: the first number with neither a lock nor a socket
-# whose Xvfb then holds the lock itself (another program may race us).
-start_xvfb() {
-  local n
-  for n in $(seq 60 99); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    if wait_for 10 bash -c "[ -S /tmp/.X11-unix/X$n ] && [ \"\$(tr -d ' ' </tmp/.X$n-lock 2>/dev/null)\" = $xvfb_pid ] || ! kill -0 $xvfb_pid 2>/dev/null" \
-       && kill -0 "$xvfb_pid" 2>/dev/null; then
-      export DISPLAY=":$n"
-      return 0
-    fi
-    kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
-  done
-  return 1
-}
-# Every Wine process of the run shares one display: Wine's desktop process
-# takes the display of the first program that starts it.
-if ! start_xvfb; then echo "FAILED: Xvfb did not start"; exit 1; fi
+# Every Wine process of the run shares one display, the one xvfb-run gave:
+# Wine's desktop process takes the display of the first program that starts it.
+if [ -z "${DISPLAY:-}" ]; then echo "FAILED: no display (run under xvfb-run)"; exit 1; fi
 echo "display $DISPLAY"
 
 # --- A fresh prefix, prepared as an administrator would -------------------
-wineserver -k 2>/dev/null
-rm -rf "$prefix"
-wineboot -i >/dev/null 2>&1
-wineserver -w
+wine_fresh_prefix "$prefix"
 drive_c=$prefix/drive_c
 install_dir="$drive_c/Program Files/VELMORA SSD Toolbox"
 mkdir -p "$drive_c/ProgramData/VELMORA"
@@ -96,7 +63,7 @@ install_ms=$(( $(now_ms) - start ))
 check "the setup program exits 0" test "$setup_status" -eq 0
 check "the three programs are installed" test -f "$install_dir/SMART_VELMORA.exe" -a -f "$install_dir/SMART_VELMORA_SV.exe" -a -f "$install_dir/SMART_VELMORA_CLI.exe"
 check "the documentation and licence are installed" test -f "$install_dir/docs/user-guide.md" -a -f "$install_dir/LICENSE.txt"
-check "the service is registered and running" wait_for 20 service_state RUNNING
+check "the service is registered and running" wait_for 20 service_state SMART_VELMORA RUNNING
 event_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\SMART VELMORA.exe'
 check "the event source names the message file" bash -c "wine reg query '$event_key' /v EventMessageFile 2>/dev/null | grep -q 'SMART_VELMORA_Messages.dll'"
 check "the event source supports error, warning and information" bash -c "wine reg query '$event_key' /v TypesSupported 2>/dev/null | grep -q '0x7'"
@@ -106,8 +73,7 @@ check "the Start menu shortcut exists" test -f "$drive_c/ProgramData/Microsoft/W
 check "Programs and Features lists the toolbox" reg_present 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\SMART_VELMORA'
 
 # --- From service start to the first answered request ----------------------
-wine net stop SMART_VELMORA >/dev/null 2>&1
-check "the service stops" wait_for 20 service_state STOPPED
+check "the service stops" service_stop SMART_VELMORA
 first_reply_ms=$(probe firstreply SMART_VELMORA 20000)
 check "the restarted service answers" test -n "$first_reply_ms"
 
@@ -135,21 +101,13 @@ b=open(sys.argv[1],"rb").read()
 sys.exit(0 if b and b.endswith(b"\r\n") and b.count(b"\n")==b.count(b"\r\n") else 1)' "$raw"
 
 # --- The reference update server on a free loopback port -------------------
-port=""
-if [ -f "$server_script" ]; then
-  # Port 0: the server takes a free port and names it.
-  python3 "$server_script" --port 0 --quiet >"$work/server.log" 2>&1 &
-  server_pid=$!
-  listening() { port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.log" 2>/dev/null); [ -n "$port" ]; }
-  check "the reference update server listens" wait_for 20 listening
-  wine reg add "$machine_key" /v UpdateHost /t REG_SZ /d "127.0.0.1:$port" /f >/dev/null 2>&1
-  cli updates --json >"$work/updates.json" 2>"$work/updates.err"; status=$?
-  check "updates exits 0" test "$status" -eq 0
-  check "updates offers the new toolbox and the SATA drive's firmware" json "$work/updates.json" \
-    '[(o["kind"], o["drive_model"], o["offered_version"]) for o in d["offers"]] == [("application", "", "1.02"), ("firmware", "VELMORA R730 SSD", "Q5RT2B3")]'
-else
-  echo "FAILED: the reference update server $server_script is missing"; failures=$((failures+1))
-fi
+check "the reference update server listens" update_server_start "$source" "$work/server.log" --quiet
+server_pid=$update_server_pid port=$update_server_port
+wine reg add "$machine_key" /v UpdateHost /t REG_SZ /d "127.0.0.1:$port" /f >/dev/null 2>&1
+cli updates --json >"$work/updates.json" 2>"$work/updates.err"; status=$?
+check "updates exits 0" test "$status" -eq 0
+check "updates offers the new toolbox and the SATA drive's firmware" json "$work/updates.json" \
+  '[(o["kind"], o["drive_model"], o["offered_version"]) for o in d["offers"]] == [("application", "", "1.02"), ("firmware", "VELMORA R730 SSD", "Q5RT2B3")]'
 
 # --- The toolbox window, read from another process --------------------------
 wine "$install_dir/SMART_VELMORA.exe" >"$work/toolbox.log" 2>&1 &

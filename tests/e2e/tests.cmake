@@ -1,23 +1,18 @@
-# The whole product end to end under Wine and Xvfb: the setup program in a
-# fresh prefix of its own, the service, the console, the toolbox's window read
-# from another process, the update check against the reference server, and the
-# uninstaller. It installs the service, so it holds the pipe-name lock.
+# The whole product end to end under Wine and Xvfb (xvfb-run -a): the setup
+# program in a fresh prefix of its own, the service, the console, the
+# toolbox's window read from another process, the update check against the
+# reference server, and the uninstaller. It installs the service, so it holds
+# the pipe-name lock.
 add_executable(window_probe ${CMAKE_CURRENT_LIST_DIR}/window_probe.cpp)
 target_include_directories(window_probe PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(window_probe PRIVATE velmora_common user32 advapi32)
 velmora_warnings(window_probe)
 
-add_test(NAME product_end_to_end
-  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/product-end-to-end.sh
-          ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-e2e ${PROJECT_SOURCE_DIR})
-set_tests_properties(product_end_to_end PROPERTIES TIMEOUT 900 RESOURCE_LOCK smart_velmora_pipe)
+# Building the probe builds the setup program it tests (made by installer/).
+add_dependencies(window_probe velmora_setup)
 
-# Building the probe builds the setup program it tests. The setup target is
-# made later, by the installer folder, so the link is added once every folder
-# has been read.
-function(velmora_e2e_needs_setup)
-  if(TARGET velmora_setup)
-    add_dependencies(window_probe velmora_setup)
-  endif()
-endfunction()
-cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL velmora_e2e_needs_setup)
+add_test(NAME product_end_to_end
+  COMMAND xvfb-run -a -s "${VELMORA_XVFB_SCREEN}"
+          bash ${CMAKE_CURRENT_LIST_DIR}/product-end-to-end.sh
+          ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-e2e ${PROJECT_SOURCE_DIR} ${PROJECT_VERSION})
+set_tests_properties(product_end_to_end PROPERTIES TIMEOUT 900 RESOURCE_LOCK smart_velmora_pipe)

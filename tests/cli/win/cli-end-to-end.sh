@@ -5,8 +5,9 @@
 # Usage: cli-end-to-end.sh BIN_DIR PREFIX SOURCE_DIR
 set -uo pipefail
 bin=$1 prefix=$2 source=$3
-export VELMORA_WINEPREFIX=$prefix WINEPREFIX=$prefix WINEDEBUG=-all
-run() { "$source/scripts/wine-run" "$@"; }
+. "$source/scripts/wine-lib.sh"
+unset DISPLAY
+run() { wine "$@"; }
 work=$(mktemp -d)
 failures=0
 check() {  # description, command...
@@ -15,7 +16,7 @@ check() {  # description, command...
 }
 cleanup() {
   run "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT >/dev/null 2>&1
-  wineserver -k 2>/dev/null
+  wine_end "$prefix"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -24,32 +25,20 @@ compact_json() { python3 -c 'import json,sys; print(json.dumps(json.load(open(sy
 set_drive_set() {
   run reg add 'HKLM\SOFTWARE\VELMORA\Corvexa' /v SimulatedDrives /t REG_SZ /d "$(winepath -w "$1")" /f >/dev/null 2>&1
 }
-wait_state() {  # RUNNING or STOPPED, within 15 s
-  local deadline=$((SECONDS + 15))
-  while ((SECONDS < deadline)); do
-    run sc query SMART_VELMORA 2>/dev/null | tr -d '\r' | grep -q "STATE.*$1" && return 0
-    sleep 0.2
-  done
-  return 1
-}
-restart_service() {
-  run net stop SMART_VELMORA >/dev/null 2>&1; wait_state STOPPED
-  run net start SMART_VELMORA >/dev/null 2>&1; wait_state RUNNING
-}
 cli() { run "$bin/SMART_VELMORA_CLI.exe" "$@"; }
 
+wine_prefix "$prefix"
 run wineboot -u >/dev/null 2>&1; wineserver -w
 check "the service installs" run "$bin/SMART_VELMORA_SV.exe" /INSTALL /SILENT
 set_drive_set "$source/tests/data/families.ini"
-restart_service
-check "the service runs" wait_state RUNNING
+check "the service runs on the drive set" service_restart SMART_VELMORA
 
 # Every firmware family, compared with the values worked out by hand.
 cli status --json >"$work/status.json" 2>"$work/status.err"; status=$?
 check "status exits 1 (one drive BAD)" test "$status" -eq 1
 check "status JSON matches the hand-computed values" \
   test "$(compact_json "$work/status.json")" = "$(compact_json "$source/tests/data/families-status.json")"
-check "status text lists five drives" bash -c "'$source/scripts/wine-run' '$bin/SMART_VELMORA_CLI.exe' status | grep -c '^Drive [1-5] of 5' | grep -qx 5"
+check "status text lists five drives" bash -c "wine '$bin/SMART_VELMORA_CLI.exe' status | grep -c '^Drive [1-5] of 5' | grep -qx 5"
 
 # The raw report: a file and standard output carry the same bytes, CR LF ended.
 cli raw "$(winepath -w "$work")\\raw.txt" >/dev/null 2>&1; status=$?
@@ -62,13 +51,13 @@ check "raw report matches the expected bytes" cmp -s "$work/raw.txt" "$source/te
 cli capture "$(winepath -w "$work")\\captured.ini" 2>/dev/null
 check "capture writes a drive set" test -s "$work/captured.ini"
 set_drive_set "$work/captured.ini"
-restart_service
+service_restart SMART_VELMORA
 cli status --json >"$work/replayed.json" 2>/dev/null
 check "the replayed capture gives the same status" \
   test "$(compact_json "$work/replayed.json")" = "$(compact_json "$work/status.json")"
 
 # With the service stopped every refresh fails and is reported twice.
-run net stop SMART_VELMORA >/dev/null 2>&1; wait_state STOPPED
+service_stop SMART_VELMORA
 cli status --json >"$work/stopped.json" 2>"$work/stopped.err"; status=$?
 check "a stopped service gives exit status 2" test "$status" -eq 2
 check "every drive is not refreshed" python3 -c '

@@ -16,7 +16,5 @@ velmora_warnings(http_bench)
 # Update settings and the update host in the real registry; a prefix of its
 # own, since it also writes the toolbox's own settings key.
 velmora_test(update_settings_win_tests ${PROJECT_SOURCE_DIR}/tests/update/win/settings velmora_update_win velmora_fakes)
-if(TARGET update_settings_win_tests)
-  set_tests_properties(update_settings_win_tests PROPERTIES
-    ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-update-settings")
-endif()
+set_tests_properties(update_settings_win_tests PROPERTIES
+  ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-update-settings")

@@ -6,13 +6,14 @@
 
 #include <string>
 
+#include "ProductVersion.h"
 #include "common/win/UniqueHandle.h"
 #include "tests/app/win/gui/WindowProbe.h"
 #include "tests/service/win/ServiceTestSupport.h"
 
 namespace velmora::testing {
 
-inline constexpr char kToolboxCaption[] = "VELMORA SSD Toolbox 1.01";
+inline constexpr char kToolboxCaption[] = "VELMORA SSD Toolbox " VELMORA_VERSION_TEXT;
 
 class ToolboxProcess {
 public:
