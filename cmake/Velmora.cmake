@@ -67,3 +67,25 @@ function(velmora_test name dir)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# velmora_wine_prefix(TEST NAME [SERVICE]): TEST runs in the Wine prefix
+# wineprefix-NAME of its own, and a cleanup step (with SERVICE also a setup
+# step) ends every process of that prefix, also when TEST fails. SERVICE:
+# TEST installs the real service, which starts with its prefix's wineserver,
+# so it and its steps hold the pipe-name lock.
+function(velmora_wine_prefix test name)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "SERVICE" "" "")
+  set(prefix ${CMAKE_BINARY_DIR}/wineprefix-${name})
+  set(steps cleanup)
+  set(lock "")
+  if(arg_SERVICE)
+    set(steps setup cleanup)
+    set(lock RESOURCE_LOCK smart_velmora_pipe)
+  endif()
+  set_tests_properties(${test} PROPERTIES ENVIRONMENT "VELMORA_WINEPREFIX=${prefix}" FIXTURES_REQUIRED ${name} ${lock})
+  foreach(step IN LISTS steps)
+    add_test(NAME ${test}_prefix_${step} COMMAND sh -c "[ -d \"$0\" ] && WINEPREFIX=\"$0\" wineserver -k; true" ${prefix})
+    string(TOUPPER ${step} kind)
+    set_tests_properties(${test}_prefix_${step} PROPERTIES FIXTURES_${kind} ${name} ${lock})
+  endforeach()
+endfunction()
