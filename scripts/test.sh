@@ -54,6 +54,11 @@ for step in "${steps[@]}"; do
 done
 # A step that failed without failing tests (a build, the screenshot, a crash
 # of ctest itself) still fails the run.
-for step in "${steps[@]}"; do [ "${status[$step]}" = passed ] || any_failed=1; done
+broken=()
+for step in "${steps[@]}"; do [ "${status[$step]}" = passed ] || broken+=("$step"); done
+if ((${#broken[@]})); then
+  echo "$passed passed, $failed failed; failed steps: ${broken[*]}"
+  exit 1
+fi
 echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ -z "${any_failed:-}" ]
+[ "$failed" -eq 0 ]

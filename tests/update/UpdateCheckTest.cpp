@@ -268,8 +268,9 @@ TEST_F(UpdateCheckTest, TakesTheProxyOfTheConnectionSettingsAtEachCheck) {
         {{true, "proxy", 3128}, {"proxy", 3128}},
         {{true, "", 3128}, {"", 3128}},  // an empty address means direct to the client
     };
-    for (const auto& [settings, expected] : cases) {
-        window.ConnectionDialog = [&settings](ProxySettings& proxy, SettingsStore&) { proxy = settings; };
+    for (const auto& [chosen, expected] : cases) {
+        const ProxySettings settings = chosen;  // clang 14 cannot capture a structured binding
+        window.ConnectionDialog = [settings](ProxySettings& proxy, SettingsStore&) { proxy = settings; };
         flow->ConnectionSettings();
         flow->CheckForUpdates();
         EXPECT_EQ(transport->ProxyHost, expected.first);
