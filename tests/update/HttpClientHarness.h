@@ -13,6 +13,17 @@
 
 namespace velmora::testing {
 
+// Runs Get; the failure kind (its text in lastError), or nothing when it succeeded.
+inline std::optional<HttpFailure> TryHttpGet(HttpClient& client, const std::string& url, std::string& lastError) {
+    try {
+        client.Get(url);
+        return std::nullopt;
+    } catch (const HttpError& error) {
+        lastError = error.what();
+        return error.Kind();
+    }
+}
+
 class HttpClientHarness : public ::testing::Test {
 protected:
     fakes::ScriptedSocketSystem sockets;
@@ -22,16 +33,7 @@ protected:
 
     fakes::SocketScript& Server() { return *sockets.Script; }
 
-    // Runs Get and returns the failure kind, or nothing when it succeeded.
-    std::optional<HttpFailure> TryGet(const std::string& url) {
-        try {
-            client.Get(url);
-            return std::nullopt;
-        } catch (const HttpError& error) {
-            lastError = error.what();
-            return error.Kind();
-        }
-    }
+    std::optional<HttpFailure> TryGet(const std::string& url) { return TryHttpGet(client, url, lastError); }
 
     std::string lastError;
 };

@@ -16,6 +16,7 @@
 #include "update/HttpClient.h"
 #include "update/win/MessagePump.h"
 #include "update/win/WinsockSocket.h"
+#include "tests/update/HttpClientHarness.h"
 #include "tests/update/win/http/LoopbackServer.h"
 
 namespace velmora::testing {
@@ -45,15 +46,7 @@ protected:
         return created.back();
     }
 
-    std::optional<HttpFailure> TryGet(const std::string& url) {
-        try {
-            client.Get(url);
-            return std::nullopt;
-        } catch (const HttpError& error) {
-            lastError = error.what();
-            return error.Kind();
-        }
-    }
+    std::optional<HttpFailure> TryGet(const std::string& url) { return TryHttpGet(client, url, lastError); }
 
     win::WinsockScope winsock;
     win::WinsockSocketSystem sockets;
