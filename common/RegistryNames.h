@@ -15,3 +15,12 @@ inline constexpr char kRegistryKeyPath[] = "SOFTWARE\\VELMORA\\Corvexa";
 inline constexpr char kSimulatedDrivesValue[] = "SimulatedDrives";
 
 }  // namespace velmora
+
+namespace velmora {
+
+// HKEY_LOCAL_MACHINE, read by the health watch at start.
+inline constexpr char kWatchIntervalMinutesValue[] = "WatchIntervalMinutes";  // REG_DWORD 1..1440, default 60
+inline constexpr char kHistoryDaysValue[] = "HistoryDays";                    // REG_DWORD, default 1095
+inline constexpr char kAlertCommandValue[] = "AlertCommand";                  // REG_SZ, empty: none
+
+}  // namespace velmora
