@@ -2,8 +2,9 @@
 // What the service program sets up before anything else: reports go to the
 // Application log, ANSI text uses the system code page, and the drive
 // sources are the machine's own or, when the administrators' registry value
-// names a drive-set file, that set (read once, now). Lives for the whole
-// program; the installed destinations are taken back when it goes.
+// names a drive-set file, that set (read now, and again at the next request
+// after the file changed). Lives for the whole program; the installed
+// destinations are taken back when it goes.
 
 #include <optional>
 #include <string>

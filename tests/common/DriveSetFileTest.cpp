@@ -5,13 +5,16 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <optional>
 #include <string>
+#include <unistd.h>
 
 #include "common/ByteOrder.h"
 #include "common/DriveSetEnvironment.h"
 #include "common/StorageLayout.h"
 #include "common/WmiTable.h"
 #include "tests/fakes/FakeDeviceIo.h"
+#include "tests/fakes/FakeFileStamps.h"
 #include "tests/fakes/FakeWmiSource.h"
 #include "tests/fakes/RecordingEventSink.h"
 
@@ -127,6 +130,72 @@ TEST_F(DriveSetEnvironmentTest, WithABadSetReportsOnceAndThenFailsEveryDriveQuer
     EXPECT_EQ(realWmi.ExecuteCount, 1);
     EXPECT_TRUE(realDevices.OpenedPaths.empty());
     EXPECT_EQ(events.Entries, std::vector<std::string>{"FILE duplicate-key.ini LINE 4 CODE 0"});
+}
+
+// The file is read again at the first query or device open after its stamp
+// changed, whatever its bytes did meanwhile; each reading of a bad file is
+// reported once. The sources handed out at start stay valid throughout.
+struct ReloadStep {
+    const char* What;
+    const char* Write;  // the file's new bytes; null: left as it is
+    bool Remove;
+    std::optional<std::int64_t> Modified;  // the stamp's time; none: no stamp, as for a missing file
+    bool DevicesFirst;                     // a device open comes first, else a WMI query
+    const char16_t* Model;                 // null: a broken set
+    const char* Opens;                     // the device path that opens; null: none
+    std::size_t Reports;                   // entries so far
+};
+
+TEST_F(DriveSetEnvironmentTest, ReadsTheFileAgainWhenItsStampChanged) {
+    const char* const kA = "[disk]\nDeviceID=\\\\.\\PhysicalDrive0\nBusType=17\nModel=A\n";
+    const char* const kB = "[disk]\nDeviceID=\\\\.\\PhysicalDrive1\nBusType=17\nModel=B\n";
+    const char* const kBad = "[disk]\nModel=A\nModel=B\n";
+    const ReloadStep steps[] = {
+        {"read at start", kA, false, 1, false, u"A", "\\\\.\\PhysicalDrive0", 0},
+        {"new bytes, same stamp: not read", kB, false, 1, true, u"A", "\\\\.\\PhysicalDrive0", 0},
+        {"new stamp: read at a device open", nullptr, false, 2, true, u"B", "\\\\.\\PhysicalDrive1", 0},
+        {"bad bytes: reported", kBad, false, 3, false, nullptr, nullptr, 1},
+        {"still bad, same stamp: not again", nullptr, false, 3, true, nullptr, nullptr, 1},
+        {"fixed: read at a query", kA, false, 4, false, u"A", "\\\\.\\PhysicalDrive0", 1},
+        {"removed: reported", nullptr, true, std::nullopt, false, nullptr, nullptr, 2},
+        {"back again", kB, false, 5, true, u"B", "\\\\.\\PhysicalDrive1", 2},
+    };
+    const auto path = std::filesystem::temp_directory_path() / ("velmora-reload-" + std::to_string(::getpid()) + ".ini");
+    fakes::FakeFileStamps stamps;
+    auto prepare = [&](const ReloadStep& step) {
+        if (step.Write) std::ofstream(path, std::ios::binary) << step.Write;
+        if (step.Remove) std::filesystem::remove(path);
+        stamps.Stamp = step.Modified ? std::optional<FileStamp>(FileStamp{*step.Modified, 0}) : std::nullopt;
+    };
+    prepare(steps[0]);
+    DriveSetEnvironment environment(path.string(), realWmi, realDevices, stamps);
+    WmiSource& wmi = environment.Wmi();
+    DeviceIo& devices = environment.Devices();
+    for (const ReloadStep& step : steps) {
+        prepare(step);
+        std::unique_ptr<Device> opened;
+        std::uint32_t error = 0;
+        auto open = [&] {
+            opened = devices.Open(step.Opens ? step.Opens : "\\\\.\\PhysicalDrive0", DeviceAccess::None, error);
+        };
+        if (step.DevicesFirst) open();
+        WmiTable disks(wmi);
+        const int result = disks.Execute(u"root\\cimv2", u"Win32_DiskDrive");
+        if (!step.DevicesFirst) open();
+
+        EXPECT_EQ(opened != nullptr, step.Opens != nullptr) << step.What;
+        if (step.Model) {
+            WmiVariant model;
+            ASSERT_EQ(result, 0) << step.What;
+            ASSERT_EQ(disks.GetValue(0, u"Model", model), 0) << step.What;
+            EXPECT_EQ(model, WmiVariant::Text(step.Model)) << step.What;
+        } else {
+            EXPECT_EQ(result, wmi_result::NoObject) << step.What;
+        }
+        EXPECT_EQ(events.Entries.size(), step.Reports) << step.What;
+    }
+    std::filesystem::remove(path);
+    EXPECT_TRUE(realDevices.OpenedPaths.empty());
 }
 
 // The demo set in examples/ is what people see first: its numbers must be

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -85,30 +87,41 @@ TEST_F(DriveSetConfigTest, AMissingKeyMeansNoDriveSet) {
     EXPECT_EQ(ReadSimulatedDrivesSetting(HKEY_CURRENT_USER, "SOFTWARE\\VelmoraTests\\NoSuchKey"), std::nullopt);
 }
 
-// What a program does at start: the setting names a file in a Windows path
-// and the environment answers from it.
-TEST_F(DriveSetConfigTest, TheConfiguredFileFeedsTheProgramsDriveSources) {
+// What a program does: the setting names a file in a Windows path, the
+// environment answers from it, and from its new bytes once the C runtime
+// sees a later modification time.
+TEST_F(DriveSetConfigTest, TheConfiguredFileFeedsTheProgramsDriveSourcesAndIsReadAgainWhenItChanges) {
     char folder[MAX_PATH] = {};
     ASSERT_NE(::GetTempPathA(MAX_PATH, folder), 0u);
     const std::string path = std::string(folder) + "velmora drive set " + std::to_string(::GetCurrentProcessId()) + ".ini";
-    {
+    auto write = [&path](int index) {
         std::ofstream file(path, std::ios::binary);
-        file << "[os]\r\nVersion=10.0.19045\r\n[disk]\r\nIndex=3\r\nModel=VELMORA R730 SSD\r\n";
-    }
+        file << "[os]\r\nVersion=10.0.19045\r\n[disk]\r\nIndex=" << index << "\r\nModel=VELMORA R730 SSD\r\n";
+    };
+    auto diskIndex = [](WmiSource& wmi) {
+        WmiTable table(wmi);
+        WmiVariant index;
+        if (table.Execute(u"root\\cimv2", u"Win32_DiskDrive") != 0 || table.GetValue(0, u"Index", index) != 0) {
+            return WmiVariant::Null();
+        }
+        return index;
+    };
+    write(3);
     StoreText(REG_SZ, path);
 
     fakes::RecordingEventSink events;
     fakes::FakeWmiSource realWmi;
     fakes::FakeDeviceIo realDevices;
     DriveSetEnvironment environment(Read(), realWmi, realDevices);
-    std::remove(path.c_str());
-
     EXPECT_NE(&environment.Wmi(), &realWmi);
-    WmiTable table(environment.Wmi());
-    ASSERT_EQ(table.Execute(u"root\\cimv2", u"Win32_DiskDrive"), 0);
-    WmiVariant index;
-    ASSERT_EQ(table.GetValue(0, u"Index", index), 0);
-    EXPECT_EQ(index, WmiVariant::Int32(3));
+    EXPECT_EQ(diskIndex(environment.Wmi()), WmiVariant::Int32(3));
+
+    // The same size, so only the time tells.
+    const auto written = std::filesystem::last_write_time(path);
+    write(4);
+    std::filesystem::last_write_time(path, written + std::chrono::seconds(2));
+    EXPECT_EQ(diskIndex(environment.Wmi()), WmiVariant::Int32(4));
+    std::remove(path.c_str());
     EXPECT_TRUE(events.Entries.empty());
 }
 
