@@ -1,6 +1,7 @@
 #include "cli/HistoryCommand.h"
 
 #include <charconv>
+#include <cstring>
 #include <vector>
 
 #include "cli/CommandLine.h"
@@ -13,98 +14,159 @@ namespace velmora::cli {
 
 namespace {
 
+// A sample's usual length in each form, a little more than measured.
+constexpr std::size_t kJsonSampleBytes = 256;
+constexpr std::size_t kTextSampleBytes = 144;
+
 using history::StoredDrive;
 using history::StoredEvent;
 using history::StoredSample;
 
-void AppendNumber(std::string& out, std::int64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
+// One line of output built in a buffer on the stack and appended in one
+// piece: hundreds of thousands of rows of small appends to a 100 MB string
+// cost more than reading the rows.
+class Line {
+public:
+    explicit Line(std::string& out) : out_(out) {}
+    Line(const Line&) = delete;
+    Line& operator=(const Line&) = delete;
+
+    void Put(std::string_view text) {
+        if (text.size() > Space()) {
+            End();
+            if (text.size() > sizeof data_) {
+                out_ += text;
+                return;
+            }
+        }
+        std::memcpy(end_, text.data(), text.size());
+        end_ += text.size();
+    }
+    void Spaces(std::size_t count) {
+        for (; count > 0; --count) Put(" ");
+    }
+    void Number(std::int64_t value) {
+        if (Space() < kNumberMax) End();
+        end_ = std::to_chars(end_, end_ + kNumberMax, value).ptr;
+    }
+    void Time(std::int64_t unixSeconds) {
+        if (Space() < history::kUtcTimeTextMax) End();
+        end_ = history::WriteUtcTime(end_, unixSeconds);
+    }
+    // Where the line has got to in the output, for padding a column.
+    [[nodiscard]] std::size_t Position() const { return out_.size() + static_cast<std::size_t>(end_ - data_); }
+    // Appends what the buffer holds; also before writing to the output directly.
+    std::string& End() {
+        out_.append(data_, end_);
+        end_ = data_;
+        return out_;
+    }
+
+private:
+    static constexpr std::size_t kNumberMax = 20;  // "-9223372036854775808"
+    [[nodiscard]] std::size_t Space() const { return static_cast<std::size_t>(data_ + sizeof data_ - end_); }
+
+    std::string& out_;
+    char data_[512];
+    char* end_ = data_;
+};
 
 // ---- JSON: the keys of "status --json", NULL as null.
 
-void AppendJsonNumber(std::string& out, const std::optional<std::int64_t>& value) {
-    if (value) {
-        AppendNumber(out, *value);
-    } else {
-        out += "null";
-    }
+void PutJson(Line& line, const std::optional<std::int64_t>& value) {
+    value ? line.Number(*value) : line.Put("null");
 }
 
-void AppendJsonFlag(std::string& out, const std::optional<bool>& value) {
-    out += value ? (*value ? "true" : "false") : "null";
-}
+void PutJson(Line& line, const std::optional<bool>& value) { line.Put(value ? (*value ? "true" : "false") : "null"); }
 
 template <typename Text>
-void AppendJsonText(std::string& out, const std::optional<Text>& value) {
-    if (value) {
-        AppendJsonString(out, *value);
-    } else {
-        out += "null";
-    }
+void PutJson(Line& line, const std::optional<Text>& value) {
+    value ? AppendJsonString(line.End(), *value) : line.Put("null");
 }
 
-void AppendJsonTime(std::string& out, std::int64_t time) {
-    out += '"';
-    history::AppendUtcTime(out, time);
-    out += '"';
+void PutJsonTime(Line& line, std::int64_t time) {
+    line.Put("\"");
+    line.Time(time);
+    line.Put("\"");
 }
 
 void AppendJsonSample(std::string& out, const StoredSample& sample) {
-    out += "{\"time\": ";
-    AppendJsonTime(out, sample.Time);
-    out += ", \"refreshed\": ";
-    AppendJsonFlag(out, sample.Refreshed);
-    out += ", \"power_on_hours\": ";
-    AppendJsonNumber(out, sample.PowerOnHours);
-    out += ", \"power_cycles\": ";
-    AppendJsonNumber(out, sample.PowerCycles);
-    out += ", \"max_erase_count\": ";
-    AppendJsonNumber(out, sample.MaxEraseCount);
-    out += ", \"avg_erase_count\": ";
-    AppendJsonNumber(out, sample.AvgEraseCount);
-    out += ", \"gb_written\": ";
-    AppendJsonNumber(out, sample.GBWritten);
-    out += ", \"temperature\": ";
-    AppendJsonNumber(out, sample.Temperature);
-    out += ", \"over_temperature\": ";
-    AppendJsonFlag(out, sample.OverTemperature);
-    out += ", \"life_meter\": ";
-    AppendJsonNumber(out, sample.LifeMeter);
-    out += ", \"status\": ";
-    AppendJsonText(out, sample.Status);
-    out += '}';
+    Line line(out);
+    line.Put("{\"time\": ");
+    PutJsonTime(line, sample.Time);
+    line.Put(", \"refreshed\": ");
+    PutJson(line, sample.Refreshed);
+    line.Put(", \"power_on_hours\": ");
+    PutJson(line, sample.PowerOnHours);
+    line.Put(", \"power_cycles\": ");
+    PutJson(line, sample.PowerCycles);
+    line.Put(", \"max_erase_count\": ");
+    PutJson(line, sample.MaxEraseCount);
+    line.Put(", \"avg_erase_count\": ");
+    PutJson(line, sample.AvgEraseCount);
+    line.Put(", \"gb_written\": ");
+    PutJson(line, sample.GBWritten);
+    line.Put(", \"temperature\": ");
+    PutJson(line, sample.Temperature);
+    line.Put(", \"over_temperature\": ");
+    PutJson(line, sample.OverTemperature);
+    line.Put(", \"life_meter\": ");
+    PutJson(line, sample.LifeMeter);
+    line.Put(", \"status\": ");
+    PutJson(line, sample.Status);
+    line.Put("}");
+    line.End();
 }
 
 void AppendJsonDriveHead(std::string& out, const StoredDrive& drive) {
-    out += "{\"serial_number\": ";
-    AppendJsonText(out, drive.SerialNumber);
-    out += ", \"model\": ";
-    AppendJsonText(out, drive.Model);
-    out += ", \"firmware\": ";
-    AppendJsonText(out, drive.Firmware);
-    out += ", \"interface\": ";
-    AppendJsonText(out, drive.Interface);
-    out += ", \"capacity_gb\": ";
-    AppendJsonNumber(out, drive.CapacityGB);
-    out += ", \"samples\": [";
+    Line line(out);
+    line.Put("{\"serial_number\": ");
+    PutJson(line, drive.SerialNumber);
+    line.Put(", \"model\": ");
+    PutJson(line, drive.Model);
+    line.Put(", \"firmware\": ");
+    PutJson(line, drive.Firmware);
+    line.Put(", \"interface\": ");
+    PutJson(line, drive.Interface);
+    line.Put(", \"capacity_gb\": ");
+    PutJson(line, drive.CapacityGB);
+    line.Put(", \"samples\": [");
+    line.End();
 }
 
 void AppendJsonEvent(std::string& out, const StoredEvent& event) {
-    out += "{\"time\": ";
-    AppendJsonTime(out, event.Time);
-    out += ", \"event_id\": ";
-    AppendJsonNumber(out, event.EventId);
-    out += ", \"serial_number\": ";
-    AppendJsonText(out, event.SerialNumber);
-    out += ", \"message\": ";
-    AppendJsonText(out, event.Message);
-    out += '}';
+    Line line(out);
+    line.Put("{\"time\": ");
+    PutJsonTime(line, event.Time);
+    line.Put(", \"event_id\": ");
+    PutJson(line, event.EventId);
+    line.Put(", \"serial_number\": ");
+    PutJson(line, event.SerialNumber);
+    line.Put(", \"message\": ");
+    PutJson(line, event.Message);
+    line.Put("}");
+    line.End();
 }
 
-// ---- Text: a table per drive, NULL as "-".
+// ---- Text: a table per drive, NULL as "-", texts in the console's code page.
+
+// The history's UTF-8 as the console shows it; ASCII, by far the most
+// usual, as it is.
+void PutShown(Line& line, std::string_view utf8) {
+    for (const char c : utf8) {
+        if (static_cast<unsigned char>(c) >= 0x80) return line.Put(Utf8ToAnsi(utf8));
+    }
+    line.Put(utf8);
+}
+
+template <typename Text>
+void PutShown(Line& line, const std::optional<Text>& text) {
+    PutShown(line, text ? std::string_view(*text) : std::string_view("-"));
+}
+
+void PutShown(Line& line, const std::optional<std::int64_t>& value) { value ? line.Number(*value) : line.Put("-"); }
+
+void PutShown(Line& line, const std::optional<bool>& value) { line.Put(value ? (*value ? "yes" : "no") : "-"); }
 
 struct Column {
     const char* Title;
@@ -117,89 +179,88 @@ constexpr Column kColumns[] = {
     {"Status", 0},
 };
 
-class TextRow {
+// A table row: each cell padded to its column's width, two spaces apart.
+class TableRow {
 public:
-    explicit TextRow(std::string& out) : out_(out) { out_ += "  "; }
-    ~TextRow() {
-        while (!out_.empty() && out_.back() == ' ') out_.pop_back();
-        out_ += '\n';
-    }
-    TextRow(const TextRow&) = delete;
-    TextRow& operator=(const TextRow&) = delete;
+    explicit TableRow(std::string& out) : line_(out) { line_.Put("  "); }
+    TableRow(const TableRow&) = delete;
+    TableRow& operator=(const TableRow&) = delete;
 
-    // Appends the next cell and pads it to its column's width.
-    template <typename Append>
-    void Cell(Append&& append) {
-        const std::size_t start = out_.size();
-        append();
-        const std::size_t used = out_.size() - start;
-        const std::size_t width = kColumns[column_++].Width;
-        out_.append((used < width ? width - used : 0) + 2, ' ');
+    template <typename Value>
+    void Cell(const Value& value) {
+        const std::size_t start = line_.Position();
+        PutShown(line_, value);
+        Pad(start);
     }
-    void Text(std::string_view text) {
-        Cell([&] { out_ += text; });
+    void TimeCell(std::int64_t time) {
+        const std::size_t start = line_.Position();
+        line_.Time(time);
+        Pad(start);
     }
-    void Number(const std::optional<std::int64_t>& value) {
-        Cell([&] { value ? AppendNumber(out_, *value) : void(out_ += '-'); });
+    void End() {
+        line_.Put("\n");
+        line_.End();
     }
-    void Flag(const std::optional<bool>& value) { Text(value ? (*value ? "yes" : "no") : "-"); }
 
 private:
-    std::string& out_;
+    void Pad(std::size_t cellStart) {
+        const std::size_t width = kColumns[column_].Width;
+        if (++column_ == std::size(kColumns)) return;  // the last cell has no padding
+        const std::size_t used = line_.Position() - cellStart;
+        line_.Spaces((used < width ? width - used : 0) + 2);
+    }
+
+    Line line_;
     std::size_t column_ = 0;
 };
 
-// The history's UTF-8 in the console's code page; ASCII, by far the most
-// usual, as it is.
-void AppendShown(std::string& out, std::string_view utf8) {
-    for (const char c : utf8) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            out += Utf8ToAnsi(utf8);
-            return;
-        }
-    }
-    out += utf8;
-}
-
-std::string Shown(const std::optional<std::string>& text) {
-    std::string shown;
-    AppendShown(shown, text ? std::string_view(*text) : std::string_view("-"));
-    return shown;
-}
-
 void AppendTextDriveHead(std::string& out, const StoredDrive& drive) {
-    out += Shown(drive.Model) + ", serial number " + Shown(drive.SerialNumber) + ", firmware " +
-           Shown(drive.Firmware) + ", " + Shown(drive.Interface) + ", ";
-    drive.CapacityGB ? AppendNumber(out, *drive.CapacityGB) : void(out += '-');
-    out += " GB\n";
-    TextRow header(out);
-    for (const Column& column : kColumns) header.Text(column.Title);
+    Line line(out);
+    PutShown(line, drive.Model);
+    line.Put(", serial number ");
+    PutShown(line, drive.SerialNumber);
+    line.Put(", firmware ");
+    PutShown(line, drive.Firmware);
+    line.Put(", ");
+    PutShown(line, drive.Interface);
+    line.Put(", ");
+    PutShown(line, drive.CapacityGB);
+    line.Put(" GB\n");
+    line.End();
+    TableRow header(out);
+    for (const Column& column : kColumns) header.Cell(std::optional<std::string_view>(column.Title));
+    header.End();
 }
 
 void AppendTextSample(std::string& out, const StoredSample& sample) {
-    TextRow row(out);
-    row.Cell([&] { history::AppendUtcTime(out, sample.Time); });
-    row.Flag(sample.Refreshed);
-    row.Number(sample.PowerOnHours);
-    row.Number(sample.PowerCycles);
-    row.Number(sample.MaxEraseCount);
-    row.Number(sample.AvgEraseCount);
-    row.Number(sample.GBWritten);
-    row.Number(sample.Temperature);
-    row.Flag(sample.OverTemperature);
-    row.Number(sample.LifeMeter);
-    row.Cell([&] { AppendShown(out, sample.Status.value_or("-")); });
+    TableRow row(out);
+    row.TimeCell(sample.Time);
+    row.Cell(sample.Refreshed);
+    row.Cell(sample.PowerOnHours);
+    row.Cell(sample.PowerCycles);
+    row.Cell(sample.MaxEraseCount);
+    row.Cell(sample.AvgEraseCount);
+    row.Cell(sample.GBWritten);
+    row.Cell(sample.Temperature);
+    row.Cell(sample.OverTemperature);
+    row.Cell(sample.LifeMeter);
+    row.Cell(sample.Status);
+    row.End();
 }
 
 void AppendTextEvents(std::string& out, const std::vector<const StoredEvent*>& events) {
     if (events.empty()) return;
     out += "  Events:\n";
     for (const StoredEvent* event : events) {
-        out += "  ";
-        history::AppendUtcTime(out, event->Time);
-        out += "  ";
-        event->EventId ? AppendNumber(out, *event->EventId) : void(out += '-');
-        out += "  " + Shown(event->Message) + "\n";
+        Line line(out);
+        line.Put("  ");
+        line.Time(event->Time);
+        line.Put("  ");
+        PutShown(line, event->EventId);
+        line.Put("  ");
+        PutShown(line, event->Message);
+        line.Put("\n");
+        line.End();
     }
 }
 
@@ -287,8 +348,14 @@ ConsoleOutput RunHistory(const std::string& databasePath, const HistoryQuery& qu
     auto events = reader.Events(query.Since, serial);
     if (!events.Ok()) return Failed(databasePath, events.Error);
     const HistoryRows rows{std::move(drives.Value), std::move(events.Value)};
+    const auto samples = reader.SampleCount(query.Since, serial);
+    if (!samples.Ok()) return Failed(databasePath, samples.Error);
 
     ConsoleOutput output;
+    // Three years of hourly samples of 16 drives make some 100 MB of JSON:
+    // one allocation instead of a series of copies.
+    const std::size_t rowBytes = query.Json ? kJsonSampleBytes : kTextSampleBytes;
+    output.Out.reserve(static_cast<std::size_t>(samples.Value) * rowBytes + (rows.Drives.size() + rows.Events.size()) * 512);
     const std::string error =
         query.Json ? WriteJson(reader, rows, query.Since, output.Out) : WriteText(reader, rows, query.Since, output.Out);
     if (!error.empty()) return Failed(databasePath, error);

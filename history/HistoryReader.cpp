@@ -20,6 +20,9 @@ constexpr char kSamplesSql[] =
     "SELECT time, refreshed, power_on_hours, power_cycles, max_erase_count, avg_erase_count, gb_written, "
     "temperature, over_temperature, life_meter, status FROM samples WHERE drive_id = ?1 AND time >= ?2 "
     "ORDER BY time";
+constexpr char kAllCountSql[] = "SELECT count(*) FROM samples WHERE time >= ?1";
+constexpr char kCountBySerialSql[] =
+    "SELECT count(*) FROM samples WHERE time >= ?1 AND drive_id IN (SELECT id FROM drives WHERE serial_number = ?2)";
 constexpr char kAllEventsSql[] =
     "SELECT e.time, e.event_id, e.drive_id, d.serial_number, e.message FROM events e "
     "LEFT JOIN drives d ON d.id = e.drive_id WHERE e.time >= ?1 ORDER BY e.time, e.id";
@@ -86,7 +89,8 @@ void HistoryReader::DatabaseDeleter::operator()(sqlite3* database) const noexcep
 
 HistoryReader::HistoryReader(const std::string& path) {
     sqlite3* database = nullptr;
-    const int opened = sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READONLY, nullptr);
+    // One thread uses a reader: no locking on every column read.
+    const int opened = sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     database_.reset(database);  // a failed open still gives a handle to close
     if (opened != SQLITE_OK) {
         sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
@@ -149,6 +153,19 @@ ReadResult<std::vector<StoredDrive>> HistoryReader::Drives(std::optional<std::st
                                     Text(statement, 3), Text(statement, 4), Integer(statement, 5)});
         });
     }
+    if (code != SQLITE_DONE) result.Error = DatabaseError();
+    sqlite3_reset(statement);
+    return result;
+}
+
+ReadResult<std::int64_t> HistoryReader::SampleCount(std::int64_t since, std::optional<std::string_view> serialNumber) {
+    ReadResult<std::int64_t> result;
+    sqlite3_stmt* statement = serialNumber ? Prepare(countBySerial_, kCountBySerialSql, result.Error)
+                                           : Prepare(allCount_, kAllCountSql, result.Error);
+    if (!statement) return result;
+    int code = sqlite3_bind_int64(statement, 1, since);
+    if (code == SQLITE_OK) code = BindSerial(statement, 2, serialNumber);
+    if (code == SQLITE_OK) code = StepAll(statement, [&] { result.Value = sqlite3_column_int64(statement, 0); });
     if (code != SQLITE_DONE) result.Error = DatabaseError();
     sqlite3_reset(statement);
     return result;

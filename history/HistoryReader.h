@@ -89,6 +89,11 @@ public:
     // number (one per model that had it).
     [[nodiscard]] ReadResult<std::vector<StoredDrive>> Drives(std::optional<std::string_view> serialNumber = {});
 
+    // How many samples there are at or after `since`, of every drive or of
+    // the drives with this serial number: for sizing the output beforehand.
+    [[nodiscard]] ReadResult<std::int64_t> SampleCount(std::int64_t since,
+                                                       std::optional<std::string_view> serialNumber = {});
+
     // The drive's samples at or after `since`, oldest first, handed to
     // visit one by one; the result is their number.
     [[nodiscard]] ReadResult<std::size_t> VisitSamples(std::int64_t driveId, std::int64_t since,
@@ -119,7 +124,7 @@ private:
     std::unique_ptr<sqlite3, DatabaseDeleter> database_;
     OpenOutcome outcome_ = OpenOutcome::Failed;
     std::string error_;
-    Statement allDrives_, drivesBySerial_, samples_, allEvents_, eventsBySerial_, latestRun_;
+    Statement allDrives_, drivesBySerial_, samples_, allCount_, countBySerial_, allEvents_, eventsBySerial_, latestRun_;
 };
 
 }  // namespace velmora::history

@@ -1,5 +1,6 @@
 #include "history/HistoryTime.h"
 
+#include <charconv>
 #include <chrono>
 
 namespace velmora::history {
@@ -24,16 +25,14 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b < 
 
 }  // namespace
 
-void AppendUtcTime(std::string& out, std::int64_t unixSeconds) {
-    if (unixSeconds < kFirstSecond || unixSeconds > kLastSecond) {
-        out += std::to_string(unixSeconds);
-        return;
-    }
+char* WriteUtcTime(char* at, std::int64_t unixSeconds) {
+    if (unixSeconds < kFirstSecond || unixSeconds > kLastSecond)
+        return std::to_chars(at, at + kUtcTimeTextMax, unixSeconds).ptr;
     const std::int64_t days = FloorDiv(unixSeconds, kSecondsPerDay);
     const auto secondOfDay = static_cast<unsigned>(unixSeconds - days * kSecondsPerDay);
     const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{days}}};
-    char text[20];  // YYYY-MM-DDTHH:MM:SSZ
-    char* end = text + sizeof text;
+    constexpr std::size_t kLength = 20;  // YYYY-MM-DDTHH:MM:SSZ
+    char* end = at + kLength;
     *--end = 'Z';
     end = PutDigits(end, secondOfDay % 60, 2);
     *--end = ':';
@@ -46,13 +45,12 @@ void AppendUtcTime(std::string& out, std::int64_t unixSeconds) {
     end = PutDigits(end, static_cast<unsigned>(date.month()), 2);
     *--end = '-';
     PutDigits(end, static_cast<unsigned>(static_cast<int>(date.year())), 4);
-    out.append(text, sizeof text);
+    return at + kLength;
 }
 
 std::string UtcTimeText(std::int64_t unixSeconds) {
-    std::string text;
-    AppendUtcTime(text, unixSeconds);
-    return text;
+    char text[kUtcTimeTextMax];
+    return std::string(text, WriteUtcTime(text, unixSeconds));
 }
 
 std::optional<std::int64_t> ParseUtcDate(std::string_view text) {
