@@ -14,8 +14,8 @@ enum class CommandKind { Status, Raw, Capture, Updates, History, WatchNow, Help 
 struct Command {
     CommandKind Kind = CommandKind::Help;
     bool Json = false;
-    std::optional<std::string> File;  // raw: optional target; capture: required
-    std::optional<std::string> Drive;  // history: one drive's serial number
+    std::optional<std::string> File;    // raw: optional target; capture: required
+    std::optional<std::string> Drive;   // history: one drive's serial number
     std::optional<std::int64_t> Since;  // history: first second, Unix seconds UTC
 };
 

@@ -1,10 +1,9 @@
 #include "cli/HistoryCommand.h"
 
-#include <charconv>
-#include <cstring>
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "cli/OutputLine.h"
 #include "common/AnsiText.h"
 #include "common/JsonText.h"
 #include "history/HistoryReader.h"
@@ -22,76 +21,29 @@ using history::StoredDrive;
 using history::StoredEvent;
 using history::StoredSample;
 
-// One line of output built in a buffer on the stack and appended in one
-// piece: hundreds of thousands of rows of small appends to a 100 MB string
-// cost more than reading the rows.
-class Line {
-public:
-    explicit Line(std::string& out) : out_(out) {}
-    Line(const Line&) = delete;
-    Line& operator=(const Line&) = delete;
-
-    void Put(std::string_view text) {
-        if (text.size() > Space()) {
-            End();
-            if (text.size() > sizeof data_) {
-                out_ += text;
-                return;
-            }
-        }
-        std::memcpy(end_, text.data(), text.size());
-        end_ += text.size();
-    }
-    void Spaces(std::size_t count) {
-        for (; count > 0; --count) Put(" ");
-    }
-    void Number(std::int64_t value) {
-        if (Space() < kNumberMax) End();
-        end_ = std::to_chars(end_, end_ + kNumberMax, value).ptr;
-    }
-    void Time(std::int64_t unixSeconds) {
-        if (Space() < history::kUtcTimeTextMax) End();
-        end_ = history::WriteUtcTime(end_, unixSeconds);
-    }
-    // Where the line has got to in the output, for padding a column.
-    [[nodiscard]] std::size_t Position() const { return out_.size() + static_cast<std::size_t>(end_ - data_); }
-    // Appends what the buffer holds; also before writing to the output directly.
-    std::string& End() {
-        out_.append(data_, end_);
-        end_ = data_;
-        return out_;
-    }
-
-private:
-    static constexpr std::size_t kNumberMax = 20;  // "-9223372036854775808"
-    [[nodiscard]] std::size_t Space() const { return static_cast<std::size_t>(data_ + sizeof data_ - end_); }
-
-    std::string& out_;
-    char data_[512];
-    char* end_ = data_;
-};
-
 // ---- JSON: the keys of "status --json", NULL as null.
 
-void PutJson(Line& line, const std::optional<std::int64_t>& value) {
+void PutJson(OutputLine& line, const std::optional<std::int64_t>& value) {
     value ? line.Number(*value) : line.Put("null");
 }
 
-void PutJson(Line& line, const std::optional<bool>& value) { line.Put(value ? (*value ? "true" : "false") : "null"); }
+void PutJson(OutputLine& line, const std::optional<bool>& value) {
+    line.Put(value ? (*value ? "true" : "false") : "null");
+}
 
 template <typename Text>
-void PutJson(Line& line, const std::optional<Text>& value) {
+void PutJson(OutputLine& line, const std::optional<Text>& value) {
     value ? AppendJsonString(line.End(), *value) : line.Put("null");
 }
 
-void PutJsonTime(Line& line, std::int64_t time) {
+void PutJsonTime(OutputLine& line, std::int64_t time) {
     line.Put("\"");
     line.Time(time);
     line.Put("\"");
 }
 
 void AppendJsonSample(std::string& out, const StoredSample& sample) {
-    Line line(out);
+    OutputLine line(out);
     line.Put("{\"time\": ");
     PutJsonTime(line, sample.Time);
     line.Put(", \"refreshed\": ");
@@ -119,7 +71,7 @@ void AppendJsonSample(std::string& out, const StoredSample& sample) {
 }
 
 void AppendJsonDriveHead(std::string& out, const StoredDrive& drive) {
-    Line line(out);
+    OutputLine line(out);
     line.Put("{\"serial_number\": ");
     PutJson(line, drive.SerialNumber);
     line.Put(", \"model\": ");
@@ -135,7 +87,7 @@ void AppendJsonDriveHead(std::string& out, const StoredDrive& drive) {
 }
 
 void AppendJsonEvent(std::string& out, const StoredEvent& event) {
-    Line line(out);
+    OutputLine line(out);
     line.Put("{\"time\": ");
     PutJsonTime(line, event.Time);
     line.Put(", \"event_id\": ");
@@ -152,7 +104,7 @@ void AppendJsonEvent(std::string& out, const StoredEvent& event) {
 
 // The history's UTF-8 as the console shows it; ASCII, by far the most
 // usual, as it is.
-void PutShown(Line& line, std::string_view utf8) {
+void PutShown(OutputLine& line, std::string_view utf8) {
     for (const char c : utf8) {
         if (static_cast<unsigned char>(c) >= 0x80) return line.Put(Utf8ToAnsi(utf8));
     }
@@ -160,13 +112,15 @@ void PutShown(Line& line, std::string_view utf8) {
 }
 
 template <typename Text>
-void PutShown(Line& line, const std::optional<Text>& text) {
+void PutShown(OutputLine& line, const std::optional<Text>& text) {
     PutShown(line, text ? std::string_view(*text) : std::string_view("-"));
 }
 
-void PutShown(Line& line, const std::optional<std::int64_t>& value) { value ? line.Number(*value) : line.Put("-"); }
+void PutShown(OutputLine& line, const std::optional<std::int64_t>& value) {
+    value ? line.Number(*value) : line.Put("-");
+}
 
-void PutShown(Line& line, const std::optional<bool>& value) { line.Put(value ? (*value ? "yes" : "no") : "-"); }
+void PutShown(OutputLine& line, const std::optional<bool>& value) { line.Put(value ? (*value ? "yes" : "no") : "-"); }
 
 struct Column {
     const char* Title;
@@ -174,9 +128,9 @@ struct Column {
 };
 
 constexpr Column kColumns[] = {
-    {"Time (UTC)", 20}, {"Refreshed", 9}, {"Power on hours", 14}, {"Cycles", 8}, {"Max. erase", 10},
-    {"Avg. erase", 10}, {"GiB written", 11}, {"Temperature", 11}, {"Over temp.", 10}, {"Life", 4},
-    {"Status", 0},
+    {"Time (UTC)", 20}, {"Refreshed", 9},   {"Power on hours", 14}, {"Cycles", 8},
+    {"Max. erase", 10}, {"Avg. erase", 10}, {"GiB written", 11},    {"Temperature", 11},
+    {"Over temp.", 10}, {"Life", 4},        {"Status", 0},
 };
 
 // A table row: each cell padded to its column's width, two spaces apart.
@@ -210,12 +164,12 @@ private:
         line_.Spaces((used < width ? width - used : 0) + 2);
     }
 
-    Line line_;
+    OutputLine line_;
     std::size_t column_ = 0;
 };
 
 void AppendTextDriveHead(std::string& out, const StoredDrive& drive) {
-    Line line(out);
+    OutputLine line(out);
     PutShown(line, drive.Model);
     line.Put(", serial number ");
     PutShown(line, drive.SerialNumber);
@@ -252,7 +206,7 @@ void AppendTextEvents(std::string& out, const std::vector<const StoredEvent*>& e
     if (events.empty()) return;
     out += "  Events:\n";
     for (const StoredEvent* event : events) {
-        Line line(out);
+        OutputLine line(out);
         line.Put("  ");
         line.Time(event->Time);
         line.Put("  ");
@@ -295,8 +249,14 @@ struct HistoryRows {
     return {};
 }
 
-[[nodiscard]] std::string WriteText(history::HistoryReader& reader, const HistoryRows& rows, std::int64_t since,
+[[nodiscard]] std::string WriteText(history::HistoryReader& reader, const HistoryRows& rows, const HistoryQuery& query,
                                     std::string& out) {
+    const std::int64_t since = query.Since;
+    if (rows.Drives.empty()) {
+        out += query.SerialNumber
+                   ? "No drive with serial number " + Utf8ToAnsi(*query.SerialNumber) + " in the history.\n"
+                   : std::string("No drive in the history yet.\n");
+    }
     for (const StoredDrive& drive : rows.Drives) {
         AppendTextDriveHead(out, drive);
         const auto read =
@@ -355,9 +315,10 @@ ConsoleOutput RunHistory(const std::string& databasePath, const HistoryQuery& qu
     // Three years of hourly samples of 16 drives make some 100 MB of JSON:
     // one allocation instead of a series of copies.
     const std::size_t rowBytes = query.Json ? kJsonSampleBytes : kTextSampleBytes;
-    output.Out.reserve(static_cast<std::size_t>(samples.Value) * rowBytes + (rows.Drives.size() + rows.Events.size()) * 512);
+    output.Out.reserve(static_cast<std::size_t>(samples.Value) * rowBytes +
+                       (rows.Drives.size() + rows.Events.size()) * 512);
     const std::string error =
-        query.Json ? WriteJson(reader, rows, query.Since, output.Out) : WriteText(reader, rows, query.Since, output.Out);
+        query.Json ? WriteJson(reader, rows, query.Since, output.Out) : WriteText(reader, rows, query, output.Out);
     if (!error.empty()) return Failed(databasePath, error);
     return output;
 }

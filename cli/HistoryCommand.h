@@ -14,7 +14,7 @@ namespace velmora::cli {
 
 struct HistoryQuery {
     bool Json = false;
-    std::optional<std::string> SerialNumber;  // only this drive and its events
+    std::optional<std::string> SerialNumber;                        // only this drive and its events
     std::int64_t Since = std::numeric_limits<std::int64_t>::min();  // Unix seconds UTC
 };
 

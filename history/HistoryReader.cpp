@@ -143,8 +143,8 @@ sqlite3_stmt* HistoryReader::Prepare(Statement& slot, const char* sql, std::stri
 
 ReadResult<std::vector<StoredDrive>> HistoryReader::Drives(std::optional<std::string_view> serialNumber) {
     ReadResult<std::vector<StoredDrive>> result;
-    sqlite3_stmt* statement =
-        serialNumber ? Prepare(drivesBySerial_, kDrivesBySerialSql, result.Error) : Prepare(allDrives_, kAllDrivesSql, result.Error);
+    sqlite3_stmt* statement = serialNumber ? Prepare(drivesBySerial_, kDrivesBySerialSql, result.Error)
+                                           : Prepare(allDrives_, kAllDrivesSql, result.Error);
     if (!statement) return result;
     int code = BindSerial(statement, 1, serialNumber);
     if (code == SQLITE_OK) {
@@ -172,7 +172,7 @@ ReadResult<std::int64_t> HistoryReader::SampleCount(std::int64_t since, std::opt
 }
 
 ReadResult<std::size_t> HistoryReader::VisitSamples(std::int64_t driveId, std::int64_t since,
-                                                   const std::function<void(const StoredSample&)>& visit) {
+                                                    const std::function<void(const StoredSample&)>& visit) {
     ReadResult<std::size_t> result;
     sqlite3_stmt* statement = Prepare(samples_, kSamplesSql, result.Error);
     if (!statement) return result;

@@ -53,8 +53,8 @@ struct StoredSample {
 struct StoredEvent {
     std::int64_t Time = 0;
     std::optional<std::int64_t> EventId;
-    std::optional<std::int64_t> DriveId;        // empty: not about one drive
-    std::optional<std::string> SerialNumber;    // that drive's
+    std::optional<std::int64_t> DriveId;      // empty: not about one drive
+    std::optional<std::string> SerialNumber;  // that drive's
     std::optional<std::string> Message;
 };
 

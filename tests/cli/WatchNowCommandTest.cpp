@@ -68,8 +68,9 @@ TEST_F(WatchNowCommandTest, OnlyAFinishedRequestRunStartedLessThanTenSecondsBefo
             EXPECT_TRUE(clock.Sleeps.empty());
         } else {
             EXPECT_EQ(output.ExitStatus, exit_status::Failure) << c.Run;
-            EXPECT_EQ(output.Err, "The health watch did not store a sample within 30 seconds; its events in the "
-                                  "Application log may say why.\n");
+            EXPECT_EQ(output.Err,
+                      "The health watch did not store a sample within 30 seconds; its events in the "
+                      "Application log may say why.\n");
             // 30 s in steps of 250 ms, without waiting in earnest.
             EXPECT_EQ(clock.Sleeps, std::vector<std::uint32_t>(120, 250)) << c.Run;
         }
@@ -88,8 +89,9 @@ TEST_F(WatchNowCommandTest, RunThatStoredNothingEndsWithFourAndTheWatchsReason) 
 TEST_F(WatchNowCommandTest, UndeliveredRequestEndsWithFourAndSaysWhyWithoutWaiting) {
     const std::pair<std::uint32_t, std::string> cases[] = {
         {1060, "The health watch service SMART_VELMORA_WATCH is not installed.\n"},
-        {1062, "The health watch service SMART_VELMORA_WATCH is not running; start it with "
-               "\"net start SMART_VELMORA_WATCH\".\n"},
+        {1062,
+         "The health watch service SMART_VELMORA_WATCH is not running; start it with "
+         "\"net start SMART_VELMORA_WATCH\".\n"},
         {5, "Access denied: this account may not ask the health watch service SMART_VELMORA_WATCH for a sample.\n"},
         {1053, "The health watch service SMART_VELMORA_WATCH cannot be asked for a sample (system error 1053).\n"},
     };

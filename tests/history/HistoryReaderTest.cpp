@@ -23,14 +23,17 @@ protected:
     // Two drives; the second has a sample with every value NULL.
     void FillTwoDrives() {
         FixtureDatabase db(path);
-        db.Exec("INSERT INTO drives VALUES(1,'S1','VELMORA A','F1','SATA',256,100,300),"
-                "(2,'S2','VELMORA B',NULL,'NVMe',NULL,150,300),(3,'S1','VELMORA C','F3','SATA',512,200,300)");
+        db.Exec(
+            "INSERT INTO drives VALUES(1,'S1','VELMORA A','F1','SATA',256,100,300),"
+            "(2,'S2','VELMORA B',NULL,'NVMe',NULL,150,300),(3,'S1','VELMORA C','F3','SATA',512,200,300)");
         // Stored out of order: the reader gives them by time.
-        db.Exec("INSERT INTO samples VALUES(1,300,1,12,3,40,20,500,41,0,90,'OK'),(1,100,0,10,1,38,18,400,39,1,92,'OK'),"
-                "(1,200,1,11,2,39,19,450,40,0,91,'BAD'),"
-                "(2,200,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL)");
-        db.Exec("INSERT INTO events VALUES(1,150,1001,1,'S1 is BAD'),(2,90,1000,NULL,'started'),"
-                "(3,200,1005,2,'S2 found'),(4,250,1003,3,'S1 of C is OK')");
+        db.Exec(
+            "INSERT INTO samples VALUES(1,300,1,12,3,40,20,500,41,0,90,'OK'),(1,100,0,10,1,38,18,400,39,1,92,'OK'),"
+            "(1,200,1,11,2,39,19,450,40,0,91,'BAD'),"
+            "(2,200,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL)");
+        db.Exec(
+            "INSERT INTO events VALUES(1,150,1001,1,'S1 is BAD'),(2,90,1000,NULL,'started'),"
+            "(3,200,1005,2,'S2 found'),(4,250,1003,3,'S1 of C is OK')");
     }
 
     TemporaryFolder folder;
@@ -88,7 +91,8 @@ TEST_F(HistoryReaderTest, SamplesFromATimeOnComeOldestFirstWithNullsEmpty) {
     const Case cases[] = {{1, 0, {100, 200, 300}}, {1, 200, {200, 300}}, {1, 301, {}}, {2, 0, {200}}, {9, 0, {}}};
     for (const Case& c : cases) {
         std::vector<std::int64_t> times;
-        const auto read = reader.VisitSamples(c.DriveId, c.Since, [&](const StoredSample& s) { times.push_back(s.Time); });
+        const auto read =
+            reader.VisitSamples(c.DriveId, c.Since, [&](const StoredSample& s) { times.push_back(s.Time); });
         ASSERT_TRUE(read.Ok()) << read.Error;
         EXPECT_EQ(times, c.Times) << "drive " << c.DriveId << " since " << c.Since;
         EXPECT_EQ(read.Value, c.Times.size());
@@ -96,20 +100,27 @@ TEST_F(HistoryReaderTest, SamplesFromATimeOnComeOldestFirstWithNullsEmpty) {
 
     std::vector<StoredSample> rows;
     std::vector<std::string> statuses;
-    ASSERT_TRUE(reader.VisitSamples(1, 200, [&](const StoredSample& s) {
-        rows.push_back(s);
-        statuses.emplace_back(s.Status.value_or("-"));
-    }).Ok());
+    ASSERT_TRUE(reader
+                    .VisitSamples(1, 200,
+                                  [&](const StoredSample& s) {
+                                      rows.push_back(s);
+                                      statuses.emplace_back(s.Status.value_or("-"));
+                                  })
+                    .Ok());
     EXPECT_EQ(statuses, (std::vector<std::string>{"BAD", "OK"}));
     EXPECT_EQ(rows[0].Refreshed, true);
     EXPECT_EQ(rows[0].OverTemperature, false);
     EXPECT_EQ(rows[1].GBWritten, 500);
     EXPECT_EQ(rows[1].LifeMeter, 90);
 
-    ASSERT_TRUE(reader.VisitSamples(2, 0, [&](const StoredSample& s) {
-        EXPECT_FALSE(s.Refreshed || s.PowerOnHours || s.PowerCycles || s.MaxEraseCount || s.AvgEraseCount ||
-                     s.GBWritten || s.Temperature || s.OverTemperature || s.LifeMeter || s.Status);
-    }).Ok());
+    ASSERT_TRUE(reader
+                    .VisitSamples(2, 0,
+                                  [&](const StoredSample& s) {
+                                      EXPECT_FALSE(s.Refreshed || s.PowerOnHours || s.PowerCycles || s.MaxEraseCount ||
+                                                   s.AvgEraseCount || s.GBWritten || s.Temperature ||
+                                                   s.OverTemperature || s.LifeMeter || s.Status);
+                                  })
+                    .Ok());
 }
 
 TEST_F(HistoryReaderTest, EventsFromATimeOnCarryTheirDrivesSerialNumber) {
@@ -147,7 +158,7 @@ TEST_F(HistoryReaderTest, LatestRequestRunIsTheLastFinishedRequestStartedAfterTh
     };
     const Case cases[] = {
         {"(1001,1003,'request',2,NULL)", 1001},
-        {"(1000,1003,'request',2,NULL)", std::nullopt},  // not after the time
+        {"(1000,1003,'request',2,NULL)", std::nullopt},     // not after the time
         {"(1001,NULL,'request',NULL,NULL)", std::nullopt},  // still running
         {"(1001,1003,'interval',2,NULL)", std::nullopt},
         {"(1001,1003,'request',2,NULL),(1005,1006,'request',0,'no drives'),(1002,1004,'request',2,NULL)", 1005},

@@ -21,18 +21,10 @@ TEST(HistoryTime, WritesUtcCalendarTimesAndOutOfRangeTimesAsNumbers) {
 
 TEST(HistoryTime, ReadsRealCalendarDaysOnly) {
     const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
-        {"2026-12-08", 1796688000},
-        {"2024-02-29", 1709164800},
-        {"1970-01-01", 0},
-        {"2023-02-29", std::nullopt},
-        {"2026-13-01", std::nullopt},
-        {"2026-04-31", std::nullopt},
-        {"0000-01-01", std::nullopt},
-        {"2026-1-08", std::nullopt},
-        {"2026-12-08T00", std::nullopt},
-        {"2026/12/08", std::nullopt},
-        {"2026-+1-08", std::nullopt},
-        {"", std::nullopt},
+        {"2026-12-08", 1796688000},   {"2024-02-29", 1709164800},   {"1970-01-01", 0},
+        {"2023-02-29", std::nullopt}, {"2026-13-01", std::nullopt}, {"2026-04-31", std::nullopt},
+        {"0000-01-01", std::nullopt}, {"2026-1-08", std::nullopt},  {"2026-12-08T00", std::nullopt},
+        {"2026/12/08", std::nullopt}, {"2026-+1-08", std::nullopt}, {"", std::nullopt},
     };
     for (const auto& [text, seconds] : cases) EXPECT_EQ(ParseUtcDate(text), seconds) << text;
 }
