@@ -1,6 +1,36 @@
 #include "cli/CommandLine.h"
 
+#include "history/HistoryTime.h"
+
 namespace velmora::cli {
+
+namespace {
+
+// history's options after the verb; an error text, or empty.
+[[nodiscard]] std::string TakeHistoryOptions(Command& command, std::vector<std::string>& rest) {
+    std::vector<std::string> unused;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const std::string& option = rest[i];
+        if (option != "--drive" && option != "--since") {
+            unused.push_back(option);
+            continue;
+        }
+        if (i + 1 == rest.size() || rest[i + 1].empty()) return option + " needs a value";
+        const std::string& value = rest[++i];
+        if (option == "--drive") {
+            if (command.Drive) return "--drive is given twice";
+            command.Drive = value;
+        } else {
+            if (command.Since) return "--since is given twice";
+            command.Since = history::ParseUtcDate(value);
+            if (!command.Since) return "--since takes a date as YYYY-MM-DD, not '" + value + "'";
+        }
+    }
+    rest = std::move(unused);
+    return {};
+}
+
+}  // namespace
 
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     ParseResult result;
@@ -27,6 +57,18 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (verb == "status" || verb == "updates") {
         command.Kind = verb == "status" ? CommandKind::Status : CommandKind::Updates;
         takeJson();
+    } else if (verb == "history") {
+        command.Kind = CommandKind::History;
+        takeJson();
+        result.Error = TakeHistoryOptions(command, rest);
+        if (!result.Error.empty()) return result;
+    } else if (verb == "watch") {
+        command.Kind = CommandKind::WatchNow;
+        if (rest.empty() || rest[0] != "--now") {
+            result.Error = "watch needs --now";
+            return result;
+        }
+        rest.erase(rest.begin());
     } else if (verb == "raw") {
         command.Kind = CommandKind::Raw;
         if (rest.size() == 1) command.File = rest[0];
@@ -67,10 +109,16 @@ std::string UsageText() {
            "  capture FILE      write this machine's disks and their SMART answers as a\n"
            "                    drive-set file that can be replayed\n"
            "  updates [--json]  ask the update service for offers (nothing is downloaded)\n"
+           "  history [--json] [--drive SERIAL] [--since YYYY-MM-DD]\n"
+           "                    show what the health watch stored: every drive's samples\n"
+           "                    and the events, of one drive only, or from a day on (UTC)\n"
+           "  watch --now       ask the health watch for a sample now and wait until it\n"
+           "                    is stored (at most 30 seconds)\n"
            "  --help            show this text\n"
            "\n"
            "Exit status of status: 0 every drive OK, 1 some drive BAD, 2 some drive\n"
-           "UNKNOWN, 3 no VELMORA drive, 4 failure. Other commands: 0 or 4.\n";
+           "UNKNOWN, 3 no VELMORA drive, 4 failure. history: 0, 3 no history yet,\n"
+           "4 failure. Other commands: 0 or 4.\n";
 }
 
 }  // namespace velmora::cli

@@ -2,18 +2,21 @@
 // The console program's command line: one command, its options, or an
 // error text for the usage message.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace velmora::cli {
 
-enum class CommandKind { Status, Raw, Capture, Updates, Help };
+enum class CommandKind { Status, Raw, Capture, Updates, History, WatchNow, Help };
 
 struct Command {
     CommandKind Kind = CommandKind::Help;
     bool Json = false;
-    std::optional<std::string> File;  // raw: optional target; capture: required
+    std::optional<std::string> File;    // raw: optional target; capture: required
+    std::optional<std::string> Drive;   // history: one drive's serial number
+    std::optional<std::int64_t> Since;  // history: first second, Unix seconds UTC
 };
 
 struct ParseResult {

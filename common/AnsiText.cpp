@@ -85,4 +85,44 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 
 std::string AnsiToUtf8(std::string_view ansi) { return Utf16ToUtf8(AnsiToUtf16(ansi)); }
 
+Utf8Character DecodeUtf8Character(std::string_view text) {
+    if (text.empty()) return {};
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return {lead, 1, true};
+    constexpr Utf8Character kInvalid{0xFFFD, 1, false};
+    std::size_t length = 0;
+    char32_t c = 0;
+    char32_t smallest = 0;  // below this the form is overlong
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, c = lead & 0x1F, smallest = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, c = lead & 0x0F, smallest = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, c = lead & 0x07, smallest = 0x10000;
+    } else {
+        return kInvalid;
+    }
+    if (text.size() < length) return kInvalid;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return kInvalid;
+        c = (c << 6) | (byte(i) & 0x3F);
+    }
+    if (c < smallest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return kInvalid;
+    return {c, length, true};
+}
+
+std::string Utf8ToAnsi(std::string_view utf8) {
+    std::u16string text;
+    text.reserve(utf8.size());
+    while (!utf8.empty()) {
+        const Utf8Character character = DecodeUtf8Character(utf8);
+        // No single-byte code page has a character beyond the BMP: one
+        // replacement stands for it, as for an invalid byte.
+        text.push_back(character.CodePoint < 0x10000 ? static_cast<char16_t>(character.CodePoint) : u'\uFFFD');
+        utf8.remove_prefix(character.Length);
+    }
+    return Utf16ToAnsi(text);
+}
+
 }  // namespace velmora

@@ -26,4 +26,17 @@ void InstallAnsiCodec(const AnsiCodec* codec) noexcept;  // null restores the de
 [[nodiscard]] std::string AnsiToUtf8(std::string_view ansi);
 [[nodiscard]] std::string Utf16ToUtf8(std::u16string_view text);
 
+// One character at the start of UTF-8 text. Text that is not valid UTF-8
+// (a stray byte, an overlong form, a surrogate, a cut sequence) gives
+// Valid false, U+FFFD and Length 1, so a caller skips one byte and goes on.
+struct Utf8Character {
+    char32_t CodePoint = 0;
+    std::size_t Length = 0;  // 0 only for empty text
+    bool Valid = false;
+};
+[[nodiscard]] Utf8Character DecodeUtf8Character(std::string_view text);
+
+// UTF-8 (the history's texts) in the system code page, for console text.
+[[nodiscard]] std::string Utf8ToAnsi(std::string_view utf8);
+
 }  // namespace velmora

@@ -8,8 +8,12 @@
 
 namespace velmora {
 
-// A JSON string literal of UTF-8 text, with quotes and control characters escaped.
+// A JSON string literal of UTF-8 text, with quotes and control characters
+// escaped. Bytes that are not valid UTF-8 become U+FFFD, so the result is
+// valid JSON whatever the text holds.
 [[nodiscard]] std::string JsonString(std::string_view utf8);
+// The same, appended to out: for output built row by row.
+void AppendJsonString(std::string& out, std::string_view utf8);
 // The number, or null for the "not available" value -1.
 [[nodiscard]] std::string JsonKnownNumber(std::int32_t value);
 [[nodiscard]] inline std::string JsonBool(bool value) { return value ? "true" : "false"; }

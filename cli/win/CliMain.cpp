@@ -25,8 +25,12 @@
 #include "drives/win/Win32PipeSystem.h"
 #include "cli/CaptureCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/HistoryCommand.h"
 #include "cli/StatusCommand.h"
 #include "cli/UpdatesCommand.h"
+#include "cli/WatchNowCommand.h"
+#include "cli/win/WatchServiceControl.h"
+#include "common/AnsiText.h"
 #include "common/DriveSetEnvironment.h"
 #include "common/ErrorReport.h"
 #include "common/win/ComScope.h"
@@ -34,6 +38,7 @@
 #include "common/win/ComWmiSource.h"
 #include "common/win/DriveSetConfig.h"
 #include "common/win/EventLogSink.h"
+#include "common/win/ProgramDataPaths.h"
 #include "common/win/Win32DeviceIo.h"
 #include "common/win/WinAnsiCodec.h"
 
@@ -83,6 +88,39 @@ int RunRaw(const cli::Command& command, WmiSource& wmi, DeviceIo& devices, PipeS
     return report.Result == 0 ? cli::exit_status::AllOk : cli::exit_status::Failure;
 }
 
+// The health watch's history, UTF-8 as SQLite takes it; empty when the
+// system cannot name the common application data folder.
+std::string HistoryDatabasePathUtf8() {
+    const std::string path = win::HistoryDatabasePath();
+    return path.empty() ? path : AnsiToUtf8(path);
+}
+
+int WriteOutput(const cli::ConsoleOutput& output) {
+    WriteAll(stdout, output.Out);
+    WriteAll(stderr, output.Err);
+    return output.ExitStatus;
+}
+
+// history and watch --now read a file any user may read: no COM, no OS check.
+int RunWatchCommand(const cli::Command& command) {
+    const std::string path = HistoryDatabasePathUtf8();
+    if (path.empty()) {
+        WriteAll(stderr, "Cannot find the common application data folder.\n");
+        return cli::exit_status::Failure;
+    }
+    if (command.Kind == cli::CommandKind::WatchNow) {
+        cli::win::WatchServiceControl control;
+        cli::SystemWatchNowClock clock;
+        return WriteOutput(cli::RunWatchNow(control, clock, path));
+    }
+    cli::HistoryQuery query;
+    query.Json = command.Json;
+    // The command line is in the system code page, the history in UTF-8.
+    if (command.Drive) query.SerialNumber = AnsiToUtf8(*command.Drive);
+    if (command.Since) query.Since = *command.Since;
+    return WriteOutput(cli::RunHistory(path, query));
+}
+
 int Run(const std::vector<std::string>& arguments) {
     const cli::ParseResult parsed = cli::ParseCommandLine(arguments);
     if (!parsed.Parsed) {
@@ -94,6 +132,8 @@ int Run(const std::vector<std::string>& arguments) {
         WriteAll(stdout, cli::UsageText());
         return cli::exit_status::AllOk;
     }
+    if (command.Kind == cli::CommandKind::History || command.Kind == cli::CommandKind::WatchNow)
+        return RunWatchCommand(command);
 
     win::ComScope com(COINIT_APARTMENTTHREADED);
     // As the window does: packet authentication, impersonation. A failure is
@@ -138,6 +178,8 @@ int Run(const std::vector<std::string>& arguments) {
         WriteAll(stderr, output.Err);
         return output.ExitStatus;
     }
+    case cli::CommandKind::History:
+    case cli::CommandKind::WatchNow:
     case cli::CommandKind::Help:
         break;
     }

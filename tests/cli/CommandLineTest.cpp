@@ -10,6 +10,8 @@ struct GoodCase {
     CommandKind Kind;
     bool Json;
     std::optional<std::string> File;
+    std::optional<std::string> Drive = std::nullopt;
+    std::optional<std::int64_t> Since = std::nullopt;
 };
 
 TEST(CommandLine, AcceptsEveryCommandWithItsOptions) {
@@ -20,6 +22,10 @@ TEST(CommandLine, AcceptsEveryCommandWithItsOptions) {
         {{"raw"}, CommandKind::Raw, false, std::nullopt},
         {{"raw", "C:\\out.txt"}, CommandKind::Raw, false, std::string("C:\\out.txt")},
         {{"capture", "set.ini"}, CommandKind::Capture, false, std::string("set.ini")},
+        {{"history"}, CommandKind::History, false, std::nullopt},
+        {{"history", "--since", "2026-12-08", "--json", "--drive", "VMQ5000001"}, CommandKind::History, true,
+         std::nullopt, std::string("VMQ5000001"), 1796688000},
+        {{"watch", "--now"}, CommandKind::WatchNow, false, std::nullopt},
         {{"--help"}, CommandKind::Help, false, std::nullopt},
     };
     for (const auto& c : cases) {
@@ -28,6 +34,8 @@ TEST(CommandLine, AcceptsEveryCommandWithItsOptions) {
         EXPECT_EQ(result.Parsed->Kind, c.Kind);
         EXPECT_EQ(result.Parsed->Json, c.Json);
         EXPECT_EQ(result.Parsed->File, c.File);
+        EXPECT_EQ(result.Parsed->Drive, c.Drive);
+        EXPECT_EQ(result.Parsed->Since, c.Since);
     }
 }
 
@@ -35,6 +43,8 @@ TEST(CommandLine, RejectsWhatNoCommandTakes) {
     const std::vector<std::vector<std::string>> cases = {
         {}, {"stat"}, {"status", "extra"}, {"capture"}, {"capture", "a", "b"},
         {"raw", "a", "b"}, {"raw", ""}, {"updates", "--jsn"},
+        {"history", "--drive"}, {"history", "--drive", ""}, {"history", "--drive", "A", "--drive", "B"},
+        {"history", "--since"}, {"history", "extra"}, {"watch"}, {"watch", "--now", "extra"}, {"watch", "--later"},
     };
     for (const auto& arguments : cases) {
         const ParseResult result = ParseCommandLine(arguments);
@@ -43,9 +53,18 @@ TEST(CommandLine, RejectsWhatNoCommandTakes) {
     }
 }
 
+TEST(CommandLine, RefusesADayThatIsNotOnTheCalendarNamingIt) {
+    for (const char* day : {"2026-02-30", "2026-12-8", "08.12.2026", "yesterday"}) {
+        const ParseResult result = ParseCommandLine({"history", "--since", day});
+        EXPECT_FALSE(result.Parsed) << day;
+        EXPECT_EQ(result.Error, std::string("--since takes a date as YYYY-MM-DD, not '") + day + "'");
+    }
+}
+
 TEST(CommandLine, UsageNamesEveryCommand) {
     const std::string usage = UsageText();
-    for (const char* word : {"status", "raw", "capture", "updates", "--json", "--help"})
+    for (const char* word : {"status", "raw", "capture", "updates", "history", "--drive", "--since", "watch --now", "--json",
+                             "--help"})
         EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 

@@ -37,6 +37,16 @@ TEST(AnsiText, ConvertsToUtf8) {
     EXPECT_EQ(AnsiToUtf8("\x80 5\xB0" "C"), "\xE2\x82\xAC 5\xC2\xB0" "C");
 }
 
+TEST(AnsiText, ConvertsUtf8ToTheCodePageWithQuestionMarksForTheRest) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"SSD", "SSD"},
+        {"\xC3\xA9\xE2\x82\xAC", "\xE9\x80"},
+        {"a\xF0\x9F\x98\x80" "b", "a?b"},
+        {"a\xFF" "b", "a?b"},
+    };
+    for (const auto& [utf8, ansi] : cases) EXPECT_EQ(Utf8ToAnsi(utf8), ansi) << utf8;
+}
+
 class UpperCaseCodec final : public AnsiCodec {
 public:
     std::u16string ToUtf16(std::string_view ansi) const override { return std::u16string(ansi.size(), u'U'); }

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The console program against the real service under Wine, on a drive set:
 # status of every firmware family, the reports of a stopped service, raw to
-# a file and to standard output, and capture-then-replay.
+# a file and to standard output, capture-then-replay, and the health watch's
+# history and sample request without the watch.
 # Usage: cli-end-to-end.sh BIN_DIR PREFIX SOURCE_DIR
 set -uo pipefail
 bin=$1 prefix=$2 source=$3
@@ -65,6 +66,48 @@ import json,sys
 d=json.load(open(sys.argv[1]))["drives"]
 assert len(d)==5 and all(x["refreshed"] is False and x["life_meter"] is None and x["power_on_hours"] is None for x in d)' "$work/stopped.json"
 check "each refresh leaves lines 38 and 176" test "$(tr -d '\r' <"$work/stopped.err" | grep -c -x -e 'FILE pipe LINE 38 CODE 2' -e 'FILE smart LINE 176 CODE -1')" -eq 10
+
+# The history: none yet, then a database where the watch keeps it, made from
+# the schema's own statements in history/HistorySchema.cpp.
+make_history() {  # SCHEMA_SOURCE DATABASE
+  python3 - "$1" "$2" <<'PY'
+import re, sqlite3, sys
+block = re.search(r"kVersion1\[\] = \{(.*?)\n\};", open(sys.argv[1]).read(), re.S).group(1)
+block = re.sub(r"//[^\n]*", "", block)
+statements = [""]
+for literal, comma in re.findall(r'"((?:[^"\\]|\\.)*)"|(,)', block):
+    if comma: statements.append("")
+    else: statements[-1] += literal
+db = sqlite3.connect(sys.argv[2])
+for statement in filter(None, statements):
+    db.execute(statement)
+db.execute("PRAGMA user_version=1")
+db.execute("INSERT INTO drives VALUES(1,'VMQ5000001','VELMORA R730 SSD','Q5RT2B1','SATA',256,0,0)")
+db.execute("INSERT INTO samples VALUES(1,1796662800,1,99,9,39,590,4,40,0,81,'OK'),(1,1796749200,1,100,10,40,600,5,41,0,80,'OK')")
+db.execute("INSERT INTO events VALUES(1,1796749200,1004,1,'Life meter of VMQ5000001 at 80 %')")
+db.commit()
+PY
+}
+programdata=$(winepath -u "$(run cmd /c 'echo %ProgramData%' 2>/dev/null | tr -d '\r')")
+rm -rf "${programdata:?}/VELMORA/History"  # the prefix outlives a run
+cli history >/dev/null 2>"$work/nohistory.err"; status=$?
+check "history without a database exits 3 and says so" \
+  bash -c "test $status -eq 3 && grep -q 'No history yet: is the SMART_VELMORA_WATCH service running?' '$work/nohistory.err'"
+mkdir -p "$programdata/VELMORA/History"
+make_history "$source/history/HistorySchema.cpp" "$programdata/VELMORA/History/history.db"
+cli history --json --since 2026-12-08 >"$work/history.json" 2>&1; status=$?
+check "history --json exits 0" test "$status" -eq 0
+check "history --json gives the drive's samples from that day and its event" python3 -c '
+import json,sys
+h=json.load(open(sys.argv[1]))
+d=h["drives"]
+assert len(d)==1 and d[0]["serial_number"]=="VMQ5000001" and d[0]["capacity_gb"]==256
+assert [s["time"] for s in d[0]["samples"]]==["2026-12-08T17:00:00Z"] and d[0]["samples"][0]["life_meter"]==80
+assert d[0]["samples"][0]["refreshed"] is True and d[0]["samples"][0]["over_temperature"] is False
+assert [(e["event_id"],e["serial_number"]) for e in h["events"]]==[(1004,"VMQ5000001")]' "$work/history.json"
+cli watch --now >/dev/null 2>"$work/watch.err"; status=$?
+check "watch --now without the watch service exits 4 and says it is not installed" \
+  bash -c "test $status -eq 4 && grep -q 'SMART_VELMORA_WATCH is not installed' '$work/watch.err'"
 
 check "the service uninstalls" run "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT
 echo "$failures failure(s)"
