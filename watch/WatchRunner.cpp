@@ -52,7 +52,7 @@ void WatchRunner::Run() {
     const std::int64_t now = parts_.Clock.NowUnixSeconds();
     for (const WatchEvent& warning : startWarnings_) Raise(warning, now);
     const std::unique_ptr<DriveSampler> sampler = parts_.MakeSampler();
-    RunLoop(*sampler);
+    if (sampler) RunLoop(*sampler);
 }
 
 void WatchRunner::RunLoop(DriveSampler& sampler) {

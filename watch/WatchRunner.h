@@ -54,7 +54,8 @@ struct WatchParts {
     history::HistoryStore& Store;
     WatchEventSink& Events;
     AlertLauncher& Alerts;
-    // Called once on Run's thread; the sampler lives until Run returns.
+    // Called once on Run's thread; the sampler lives until Run returns. Null
+    // (the sources could not be built, reported by the caller) ends Run.
     std::function<std::unique_ptr<DriveSampler>()> MakeSampler;
 };
 

@@ -6,49 +6,35 @@
 #include <sstream>
 
 #include "common/DriveSet.h"
-#include "common/SimulatedDeviceIo.h"
-#include "common/SimulatedWmiSource.h"
-#include "service/PipeReplyBuilder.h"
+#include "tests/cli/SimulatedMachine.h"
 #include "tests/fakes/FakeDeviceIo.h"
 #include "tests/fakes/FakePipeSystem.h"
 #include "tests/fakes/FakeWatchClock.h"
 #include "tests/fakes/FakeWmiSource.h"
-#include "tests/fakes/LoopbackPipeSystem.h"
 #include "tests/fakes/RecordingEventSink.h"
 
 namespace velmora::watch {
 namespace {
 
 // One drive of each firmware family, served through the loopback pipe.
-struct FamiliesMachine {
-    explicit FamiliesMachine(fakes::LoopbackPipeSystem::Observer observer = {})
-        : wmi(Families(), fallback), devices(Families()), builder(wmi, devices), pipes(builder, std::move(observer)) {}
-
-    static DriveSet Families() {
-        std::ifstream file(std::string(VELMORA_TEST_DATA) + "/families.ini", std::ios::binary);
-        std::stringstream text;
-        text << file.rdbuf();
-        return ParseDriveSet(text.str()).Set;
-    }
-
-    fakes::FakeWmiSource fallback;
-    SimulatedWmiSource wmi;
-    SimulatedDeviceIo devices;
-    PipeReplyBuilder builder;
-    fakes::LoopbackPipeSystem pipes;
-    fakes::FakeWatchClock clock;
-};
+DriveSet Families() {
+    std::ifstream file(std::string(VELMORA_TEST_DATA) + "/families.ini", std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return ParseDriveSet(text.str()).Set;
+}
 
 TEST(DriveSampler, SamplesEveryDriveWithTheValuesStatusGives) {
-    FamiliesMachine machine;
-    SourcesSampler sampler(machine.wmi, machine.devices, machine.pipes, machine.clock);
+    cli::SimulatedMachine machine(Families());
+    fakes::FakeWatchClock clock;
+    SourcesSampler sampler(machine.wmi, machine.devices, machine.pipes, clock);
     const std::atomic<bool> stop{false};
     const SampleOutcome outcome = sampler.Sample(stop);
     ASSERT_TRUE(outcome.Listed);
     EXPECT_FALSE(outcome.Cancelled);
     std::string seen;
     for (const history::TimedSample& s : outcome.Samples) {
-        EXPECT_EQ(s.Time, machine.clock.Now);
+        EXPECT_EQ(s.Time, clock.Now);
         seen += s.Sample.Drive.SerialNumber + " " + s.Sample.Values.Status + " " +
                 std::to_string(s.Sample.Values.LifeMeter.value_or(-1)) + "; ";
     }
@@ -60,11 +46,12 @@ TEST(DriveSampler, SamplesEveryDriveWithTheValuesStatusGives) {
 TEST(DriveSampler, StopBetweenDrivesEndsTheSampleAtOnce) {
     std::atomic<bool> stop{false};
     int requests = 0;
-    FamiliesMachine machine([&](std::span<const std::uint8_t>, const ReplyBytes*) {
+    cli::SimulatedMachine machine(Families(), [&](std::span<const std::uint8_t>, const ReplyBytes*) {
         ++requests;
         stop = true;  // the service stops while the first drive is refreshed
     });
-    SourcesSampler sampler(machine.wmi, machine.devices, machine.pipes, machine.clock);
+    fakes::FakeWatchClock clock;
+    SourcesSampler sampler(machine.wmi, machine.devices, machine.pipes, clock);
     const SampleOutcome outcome = sampler.Sample(stop);
     EXPECT_TRUE(outcome.Cancelled);
     EXPECT_EQ(outcome.Samples.size(), 1u);

@@ -58,7 +58,6 @@ TEST(DriveTransitions, EventsFollowChangesAgainstTheLastStoredState) {
         {"meter falls past every threshold: the lowest", Before{"OK", 12}, "OK", 0, "1004@0"},
         {"meter rises above 5", Before{"OK", 4}, "OK", 6, ""},
         {"meter back at 5 after rising above it", Before{"OK", 6}, "OK", 5, "1004@5"},
-        {"no health data: its meter of 0 does not count", Before{"OK", 11}, "UNKNOWN", 0, "1002"},
         {"judged against the last meter from health data", Before{"UNKNOWN", 8}, "OK", 7, "1003"},
     };
     for (const auto& c : cases) {

@@ -46,16 +46,16 @@ class WatchRunnerTest : public ::testing::Test {
 protected:
     ~WatchRunnerTest() override { StopRunner(); }
 
-    void StartRunner(LoadedSettings settings = {}) {
+    void StartRunner(LoadedSettings settings = {}) { StartRunner(std::move(settings), store); }
+    void StartRunner(LoadedSettings settings, history::HistoryStore& history) {
         calls = 0;
-        runner = std::make_unique<WatchRunner>(
-            std::move(settings), WatchParts{clock, store, events, events, [this] {
-                                                return std::make_unique<ScriptedSampler>(
-                                                    [this](const std::atomic<bool>& stop) {
-                                                        ++calls;
-                                                        return sample(stop);
-                                                    });
-                                            }});
+        auto makeSampler = [this] {
+            return std::make_unique<ScriptedSampler>([this](const std::atomic<bool>& stop) {
+                ++calls;
+                return sample(stop);
+            });
+        };
+        runner = std::make_unique<WatchRunner>(std::move(settings), WatchParts{clock, history, events, events, makeSampler});
         thread = std::thread([this] { runner->Run(); });
     }
     void StopRunner() {
@@ -86,6 +86,7 @@ protected:
     std::string path = folder.File(history::kHistoryFileName);
     fakes::FakeWatchClock clock;
     history::HistoryStore store{path};
+    history::HistoryStore storeInMissingFolder{folder.File("History/history.db")};
     fakes::RecordingWatchEvents events;
     SampleFunction sample;
     std::atomic<int> calls{0};
@@ -139,19 +140,11 @@ TEST_F(WatchRunnerTest, StopDuringASampleDropsTheRunAndReturns) {
 
 TEST_F(WatchRunnerTest, StoreFailureIsRaisedOnceAndALaterRunStoresWhatWasMissed) {
     path = folder.File("History/history.db");
-    history::HistoryStore missingFolder(path);
     sample = [&](const std::atomic<bool>&) {
         if (calls == 3) std::filesystem::create_directory(folder.File("History"));
         return SampleOutcome{true, false, {Sample(clock.Now, "A")}};
     };
-    calls = 0;
-    runner = std::make_unique<WatchRunner>(LoadedSettings{}, WatchParts{clock, missingFolder, events, events, [&] {
-        return std::make_unique<ScriptedSampler>([&](const std::atomic<bool>& stop) {
-            ++calls;
-            return sample(stop);
-        });
-    }});
-    thread = std::thread([this] { runner->Run(); });
+    StartRunner({}, storeInMissingFolder);
 
     ASSERT_TRUE(Eventually([&] { return events.RaisedIds().size() == 3; }));
     EXPECT_EQ(events.Raised()[0].Message, "The history database could not be opened (unable to open database file).");
@@ -163,7 +156,6 @@ TEST_F(WatchRunnerTest, StoreFailureIsRaisedOnceAndALaterRunStoresWhatWasMissed)
     ASSERT_TRUE(RowsEventually("SELECT count(*) FROM runs", 1));
     EXPECT_EQ(events.RaisedIds(), (std::vector<int>{1007, 1000, 1005}));
     EXPECT_EQ(history::test_support::QueryText(path, "SELECT group_concat(event_id) FROM events"), "1007,1000,1005");
-    StopRunner();
 }
 
 TEST_F(WatchRunnerTest, RestartJudgesAgainstTheStoredStateAndAlertsOnlyWithACommand) {
