@@ -96,8 +96,13 @@ void HistoryStore::Close() noexcept { db_.reset(); }
 OpenResult HistoryStore::Open(std::int64_t now) {
     if (db_) return {OpenState::Ready, {}, {}};
     try {
-        Connect();
-        if (!db_) return {OpenState::TooNew, "its schema version is newer than this program knows", {}};
+        const std::int64_t version = Connect();
+        if (!db_) {
+            return {OpenState::TooNew,
+                    "schema version " + std::to_string(version) + ", this program writes " +
+                        std::to_string(kSchemaVersion),
+                    {}};
+        }
         return {OpenState::Ready, {}, {}};
     } catch (const SqliteError& error) {
         db_.reset();
@@ -105,7 +110,7 @@ OpenResult HistoryStore::Open(std::int64_t now) {
         OpenResult result{OpenState::ReadyAfterSetAside, error.what(), {}};
         try {
             result.SetAsideName = SetAside(now);
-            Connect();
+            (void)Connect();  // a new, empty file: its version is 0
             return result;
         } catch (const std::exception& again) {
             db_.reset();
@@ -114,7 +119,7 @@ OpenResult HistoryStore::Open(std::int64_t now) {
     }
 }
 
-void HistoryStore::Connect() {
+std::int64_t HistoryStore::Connect() {
     db_ = std::make_unique<SqliteConnection>(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     sqlite3* handle = db_->Handle();
     db_->Check(sqlite3_busy_timeout(handle, static_cast<int>(busyTimeout_.count())));
@@ -125,7 +130,7 @@ void HistoryStore::Connect() {
     const std::int64_t version = db_->QueryInteger("PRAGMA user_version");
     if (version > kSchemaVersion) {
         db_.reset();
-        return;
+        return version;
     }
     if (db_->QueryText("PRAGMA journal_mode = WAL") != "wal") {
         throw SqliteError(SQLITE_ERROR, "the database cannot use write-ahead logging");
@@ -136,6 +141,7 @@ void HistoryStore::Connect() {
     const std::string check = db_->QueryText("PRAGMA integrity_check");
     if (check != "ok") throw SqliteError(SQLITE_CORRUPT, "integrity check: " + check);
     Upgrade(version);
+    return version;
 }
 
 void HistoryStore::Upgrade(std::int64_t fromVersion) {

@@ -73,7 +73,9 @@ public:
     StoreResult DeleteSamplesBefore(std::int64_t time);
 
 private:
-    void Connect();
+    // Opens, configures, checks and upgrades the file; returns the schema
+    // version found, leaving the store closed when it is newer than ours.
+    std::int64_t Connect();
     void Upgrade(std::int64_t fromVersion);
     [[nodiscard]] std::string SetAside(std::int64_t now);
     StoreResult Failure(int code, const std::string& message);

@@ -136,7 +136,10 @@ TEST_F(HistoryStoreTest, DatabaseNewerThanTheProgramIsLeftUntouched) {
     }
     const std::string before = ReadBytes(path);
     HistoryStore store(path);
-    EXPECT_EQ(store.Open(1000).State, OpenState::TooNew);
+    const OpenResult opened = store.Open(1000);
+    EXPECT_EQ(opened.State, OpenState::TooNew);
+    EXPECT_EQ(opened.Message, "schema version " + std::to_string(kSchemaVersion + 1) + ", this program writes " +
+                                  std::to_string(kSchemaVersion));
     EXPECT_FALSE(store.WriteRun(MakeRun(100, {Sample(100, "A")})).Ok);
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_FALSE(std::filesystem::exists(path + ".corrupt-1000"));
