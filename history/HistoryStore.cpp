@@ -98,10 +98,10 @@ OpenResult HistoryStore::Open(std::int64_t now) {
     try {
         const std::int64_t version = Connect();
         if (!db_) {
-            return {OpenState::TooNew,
-                    "schema version " + std::to_string(version) + ", this program writes " +
-                        std::to_string(kSchemaVersion),
-                    {}};
+            return {
+                OpenState::TooNew,
+                "schema version " + std::to_string(version) + ", this program writes " + std::to_string(kSchemaVersion),
+                {}};
         }
         return {OpenState::Ready, {}, {}};
     } catch (const SqliteError& error) {
@@ -187,7 +187,8 @@ StoreResult HistoryStore::WriteRun(const RunRecord& run) {
             event.Bind(1, e.Time).Bind(2, std::int64_t{e.EventId}).Bind(3, DriveId(lookup, e.Drive));
             event.Bind(4, std::string_view(e.Message)).Run();
         }
-        SqliteStatement row(*db_, "INSERT INTO runs(started, finished, reason, drives, error) VALUES(?1, ?2, ?3, ?4, ?5)");
+        SqliteStatement row(*db_,
+                            "INSERT INTO runs(started, finished, reason, drives, error) VALUES(?1, ?2, ?3, ?4, ?5)");
         row.Bind(1, run.Started).Bind(2, run.Finished).Bind(3, std::string_view(run.Reason));
         row.Bind(4, static_cast<std::int64_t>(run.Samples.size())).Bind(5, run.Error).Run();
         transaction.Commit();
@@ -202,7 +203,8 @@ StoreResult HistoryStore::LoadKnownDrives(std::vector<KnownDrive>& drives) {
     if (!db_) return {false, "the database is not open"};
     try {
         SqliteTransaction transaction(*db_, SqliteTransaction::Kind::Read);
-        SqliteStatement lastRun(*db_, "SELECT started, finished FROM runs WHERE error IS NULL ORDER BY id DESC LIMIT 1");
+        SqliteStatement lastRun(*db_,
+                                "SELECT started, finished FROM runs WHERE error IS NULL ORDER BY id DESC LIMIT 1");
         std::optional<std::pair<std::int64_t, std::int64_t>> listed;
         if (lastRun.Step()) listed.emplace(lastRun.Integer(0), lastRun.Integer(1));
 

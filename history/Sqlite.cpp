@@ -47,8 +47,8 @@ void SqliteStatement::Finalizer::operator()(sqlite3_stmt* statement) const noexc
 
 SqliteStatement::SqliteStatement(SqliteConnection& connection, std::string_view sql) : connection_(connection) {
     sqlite3_stmt* statement = nullptr;
-    connection_.Check(sqlite3_prepare_v2(connection_.Handle(), sql.data(), static_cast<int>(sql.size()), &statement,
-                                         nullptr));
+    connection_.Check(
+        sqlite3_prepare_v2(connection_.Handle(), sql.data(), static_cast<int>(sql.size()), &statement, nullptr));
     statement_.reset(statement);
 }
 

@@ -14,7 +14,8 @@ const history::KnownDrive* Find(std::span<const history::KnownDrive> known, cons
     return found == known.end() ? nullptr : &*found;
 }
 
-void JudgeStatus(const history::KnownDrive* before, const history::DriveSample& sample, std::vector<WatchEvent>& events) {
+void JudgeStatus(const history::KnownDrive* before, const history::DriveSample& sample,
+                 std::vector<WatchEvent>& events) {
     // A drive without a stored sample counts as having been OK.
     const std::string previous = before && before->Last ? before->Last->Status : "OK";
     const std::string& now = sample.Values.Status;

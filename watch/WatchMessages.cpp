@@ -11,8 +11,7 @@ namespace {
 constexpr MessageTemplate kTemplates[] = {
     {EventId::Started, EventType::Information,
      "The health watch started. It samples the drives every %1 minutes and found %2 drives at its first sample."},
-    {EventId::DriveBad, EventType::Error,
-     "Drive %1 (serial number %2, firmware %3) is BAD: %4. Back up its data."},
+    {EventId::DriveBad, EventType::Error, "Drive %1 (serial number %2, firmware %3) is BAD: %4. Back up its data."},
     {EventId::DriveUnknown, EventType::Warning,
      "The status of drive %1 (serial number %2, firmware %3) is UNKNOWN: %4."},
     {EventId::DriveOk, EventType::Information, "Drive %1 (serial number %2, firmware %3) is OK again."},
@@ -68,7 +67,8 @@ std::string InsertStrings(std::string_view text, std::span<const std::string> st
         }
         std::size_t n = 0;
         std::size_t digits = 0;
-        while (digits < 2 && i + 1 + digits < text.size() && text[i + 1 + digits] >= '0' && text[i + 1 + digits] <= '9') {
+        while (digits < 2 && i + 1 + digits < text.size() && text[i + 1 + digits] >= '0' &&
+               text[i + 1 + digits] <= '9') {
             n = n * 10 + static_cast<std::size_t>(text[i + 1 + digits] - '0');
             ++digits;
         }

@@ -113,21 +113,17 @@ void WatchRunner::PerformRun(RunReason reason, std::int64_t started, DriveSample
 bool WatchRunner::OpenStore(std::int64_t now) {
     const history::OpenResult opened = parts_.Store.Open(now);
     switch (opened.State) {
-        case history::OpenState::Ready:
-            return true;
-        case history::OpenState::ReadyAfterSetAside:
-            // Reported once: it happened once, whatever the next failure is.
-            Raise(StoreFailedEvent("was damaged and has been set aside as " + opened.SetAsideName +
-                                       "; a new one was made",
-                                   opened.Message),
-                  now);
-            return true;
-        case history::OpenState::TooNew:
-            StoreFailed("is from a newer version of the watch and is left untouched; nothing is stored",
-                        opened.Message);
-            return false;
-        case history::OpenState::Failed:
-            break;
+    case history::OpenState::Ready: return true;
+    case history::OpenState::ReadyAfterSetAside:
+        // Reported once: it happened once, whatever the next failure is.
+        Raise(StoreFailedEvent("was damaged and has been set aside as " + opened.SetAsideName + "; a new one was made",
+                               opened.Message),
+              now);
+        return true;
+    case history::OpenState::TooNew:
+        StoreFailed("is from a newer version of the watch and is left untouched; nothing is stored", opened.Message);
+        return false;
+    case history::OpenState::Failed: break;
     }
     StoreFailed("could not be opened", opened.Message);
     return false;

@@ -8,12 +8,9 @@ namespace velmora::watch {
 
 const char* ReasonText(RunReason reason) {
     switch (reason) {
-        case RunReason::Start:
-            return history::kReasonStart;
-        case RunReason::Interval:
-            return history::kReasonInterval;
-        case RunReason::Request:
-            break;
+    case RunReason::Start: return history::kReasonStart;
+    case RunReason::Interval: return history::kReasonInterval;
+    case RunReason::Request: break;
     }
     return history::kReasonRequest;
 }

@@ -10,13 +10,10 @@ constexpr char kOtherTypeText[] = "(a value of another type)";
 
 std::string ValueText(const SettingValue& value) {
     switch (value.Type) {
-        case SettingValue::Kind::Number:
-            return std::to_string(value.Number);
-        case SettingValue::Kind::Text:
-            return "\"" + value.Text + "\"";
-        case SettingValue::Kind::Missing:
-        case SettingValue::Kind::OtherType:
-            break;
+    case SettingValue::Kind::Number: return std::to_string(value.Number);
+    case SettingValue::Kind::Text: return "\"" + value.Text + "\"";
+    case SettingValue::Kind::Missing:
+    case SettingValue::Kind::OtherType: break;
     }
     return kOtherTypeText;
 }
@@ -46,8 +43,8 @@ LoadedSettings LoadWatchSettings(SettingsReader& reader) {
     if (command.Type == SettingValue::Kind::Text) {
         loaded.Settings.AlertCommand = command.Text;
     } else if (command.Type != SettingValue::Kind::Missing) {
-        loaded.Warnings.push_back(SettingDefaultEvent(kAlertCommandValue, ValueText(command), "not of the type REG_SZ",
-                                                      "(no command)"));
+        loaded.Warnings.push_back(
+            SettingDefaultEvent(kAlertCommandValue, ValueText(command), "not of the type REG_SZ", "(no command)"));
     }
     return loaded;
 }

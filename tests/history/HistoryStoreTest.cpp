@@ -70,8 +70,9 @@ TEST_F(HistoryStoreTest, RunStoresDrivesSamplesEventsAndItsRowTogether) {
     EXPECT_EQ(Count("SELECT count(*) FROM samples"), 3);
     EXPECT_EQ(Count("SELECT count(*) FROM samples WHERE gb_written IS NULL AND time = 101"), 1);
     EXPECT_EQ(Count("SELECT drive_id FROM events"), Count("SELECT id FROM drives WHERE serial_number = 'A'"));
-    EXPECT_EQ(QueryText(path, "SELECT group_concat(reason || ':' || drives || ':' || finished, ',') FROM runs "
-                              "WHERE error IS NULL"),
+    EXPECT_EQ(QueryText(path,
+                        "SELECT group_concat(reason || ':' || drives || ':' || finished, ',') FROM runs "
+                        "WHERE error IS NULL"),
               "start:1:105,interval:2:205");
 }
 

@@ -39,8 +39,9 @@ TEST(DriveSampler, SamplesEveryDriveWithTheValuesStatusGives) {
                 std::to_string(s.Sample.Values.LifeMeter.value_or(-1)) + "; ";
     }
     // As families-status.json gives them.
-    EXPECT_EQ(seen, "VMQ5000001 OK 80; VMQC000002 OK 88; VMQD000003 BAD 100; VMQ3000004 UNKNOWN 50; "
-                    "VMN2000005 UNKNOWN 90; ");
+    EXPECT_EQ(seen,
+              "VMQ5000001 OK 80; VMQC000002 OK 88; VMQD000003 BAD 100; VMQ3000004 UNKNOWN 50; "
+              "VMN2000005 UNKNOWN 90; ");
 }
 
 TEST(DriveSampler, StopBetweenDrivesEndsTheSampleAtOnce) {

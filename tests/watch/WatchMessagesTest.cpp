@@ -45,12 +45,9 @@ std::map<int, McMessage> ReadMessageFile() {
 
 const char* SeverityName(EventType type) {
     switch (type) {
-        case EventType::Information:
-            return "Informational";
-        case EventType::Warning:
-            return "Warning";
-        case EventType::Error:
-            break;
+    case EventType::Information: return "Informational";
+    case EventType::Warning: return "Warning";
+    case EventType::Error: break;
     }
     return "Error";
 }
@@ -95,8 +92,10 @@ TEST(WatchMessages, UnknownStatusSaysWhy) {
         timed.Sample.Values.Refreshed = c.Refreshed;
         timed.Sample.Values.OverTemperature = c.OverTemperature;
         const WatchEvent event = DriveUnknownEvent(timed.Sample);
-        EXPECT_EQ(event.Message, std::string("The status of drive VELMORA R730 SSD (serial number S1, firmware Q5RT2B1) "
-                                             "is UNKNOWN: ") + c.Why + ".");
+        EXPECT_EQ(event.Message,
+                  std::string("The status of drive VELMORA R730 SSD (serial number S1, firmware Q5RT2B1) "
+                              "is UNKNOWN: ") +
+                      c.Why + ".");
         EXPECT_EQ(event.DriveStatus, "UNKNOWN");
         EXPECT_EQ(event.Drive->SerialNumber, "S1");
     }

@@ -55,7 +55,8 @@ protected:
                 return sample(stop);
             });
         };
-        runner = std::make_unique<WatchRunner>(std::move(settings), WatchParts{clock, history, events, events, makeSampler});
+        runner =
+            std::make_unique<WatchRunner>(std::move(settings), WatchParts{clock, history, events, events, makeSampler});
         thread = std::thread([this] { runner->Run(); });
     }
     void StopRunner() {
@@ -98,7 +99,10 @@ TEST_F(WatchRunnerTest, StartRunStoresItsRowWithTheStartEventsAndOldSamplesGo) {
     {
         history::HistoryStore earlier(path);
         ASSERT_EQ(earlier.Open(0).State, history::OpenState::Ready);
-        ASSERT_TRUE(earlier.WriteRun(history::test_support::MakeRun(clock.Now - 3 * 86400, {Sample(clock.Now - 3 * 86400, "A")})).Ok);
+        ASSERT_TRUE(
+            earlier
+                .WriteRun(history::test_support::MakeRun(clock.Now - 3 * 86400, {Sample(clock.Now - 3 * 86400, "A")}))
+                .Ok);
     }
     Listing({Sample(0, "A")});
     LoadedSettings settings;

@@ -33,7 +33,8 @@ TEST(WatchSettings, ValuesInRangeAreUsedAndOthersGiveTheDefaultWithAWarning) {
         {"lowest interval", "WatchIntervalMinutes", Number(1), 1, 1095, ""},
         {"highest interval", "WatchIntervalMinutes", Number(1440), 1440, 1095, ""},
         {"interval 0", "WatchIntervalMinutes", Number(0), 60, 1095,
-         "The setting WatchIntervalMinutes has the value 0, which is out of the range 1 to 1440; the default 60 is used."},
+         "The setting WatchIntervalMinutes has the value 0, which is out of the range 1 to 1440; the default 60 is "
+         "used."},
         {"interval 1441", "WatchIntervalMinutes", Number(1441), 60, 1095,
          "The setting WatchIntervalMinutes has the value 1441, which is out of the range 1 to 1440; the default 60 is "
          "used."},

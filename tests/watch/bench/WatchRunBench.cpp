@@ -43,19 +43,19 @@ double Median(std::vector<double> values) {
 struct SixteenDrives {
     SixteenDrives() {
         devices.OpenError = 2;  // no descriptors: identity from WMI, interface from the firmware family
-        fakes::FakeClass disks{{u"Index", u"DeviceID", u"PNPDeviceID", u"Model", u"SerialNumber", u"FirmwareRevision",
-                                u"Size"},
-                               {}};
+        fakes::FakeClass disks{
+            {u"Index", u"DeviceID", u"PNPDeviceID", u"Model", u"SerialNumber", u"FirmwareRevision", u"Size"}, {}};
         for (int i = 0; i < kDrives; ++i) {
             const std::u16string n(1, static_cast<char16_t>(u'A' + i));
             disks.Rows.push_back({WmiVariant::Int32(i), WmiVariant::Text(u"\\\\.\\PHYSICALDRIVE" + n),
-                                  WmiVariant::Text(u"SCSI\\DISK&VEN_VELMORA\\" + n), WmiVariant::Text(u"VELMORA R730 SSD"),
-                                  WmiVariant::Text(u"VMQ50000" + n), WmiVariant::Text(u"Q5RT2B1"),
-                                  WmiVariant::Text(u"256060514304")});
+                                  WmiVariant::Text(u"SCSI\\DISK&VEN_VELMORA\\" + n),
+                                  WmiVariant::Text(u"VELMORA R730 SSD"), WmiVariant::Text(u"VMQ50000" + n),
+                                  WmiVariant::Text(u"Q5RT2B1"), WmiVariant::Text(u"256060514304")});
             pipes.SetReply(i, SealReply(test_support::AtaReply()));
         }
         wmi.Set(u"root\\cimv2", u"Win32_DiskDrive", disks);
-        wmi.Set(u"root\\cimv2", u"Win32_OperatingSystem", fakes::FakeClass{{u"Version"}, {{WmiVariant::Text(u"10.0.19045")}}});
+        wmi.Set(u"root\\cimv2", u"Win32_OperatingSystem",
+                fakes::FakeClass{{u"Version"}, {{WmiVariant::Text(u"10.0.19045")}}});
     }
     fakes::FakeWmiSource wmi;
     fakes::FakeDeviceIo devices;
@@ -80,15 +80,17 @@ void TimeOneRun(const fs::path& folder) {
         const auto sampled = Clock::now();
         history::RunRecord record{machine.clock.Now, machine.clock.Now, "interval", std::move(outcome.Samples), {},
                                   std::nullopt};
-        for (const auto& e : events) record.Events.push_back({record.Finished, static_cast<int>(e.Id), e.Drive, e.Message});
+        for (const auto& e : events)
+            record.Events.push_back({record.Finished, static_cast<int>(e.Id), e.Drive, e.Message});
         if (!store.WriteRun(record).Ok) return;
         const auto stored = Clock::now();
         sampling.push_back(Milliseconds(sampled - start));
         storing.push_back(Milliseconds(stored - sampled));
     }
-    std::printf("one run of %d drives, median of %d: enumerate+decode+judge %.3f ms, store (one transaction, "
-                "synchronous FULL) %.3f ms\n",
-                kDrives, kTimedRuns, Median(sampling), Median(storing));
+    std::printf(
+        "one run of %d drives, median of %d: enumerate+decode+judge %.3f ms, store (one transaction, "
+        "synchronous FULL) %.3f ms\n",
+        kDrives, kTimedRuns, Median(sampling), Median(storing));
 }
 
 history::TimedSample YearSample(std::int64_t hour, int drive) {
@@ -113,8 +115,8 @@ std::uintmax_t WriteYear(const fs::path& file, int drives) {
     if (store.Open(0).State != history::OpenState::Ready) return 0;
     const auto start = Clock::now();
     for (std::int64_t hour = 0; hour < kHoursPerYear; ++hour) {
-        history::RunRecord run{1'700'000'000 + hour * 3600, 1'700'000'000 + hour * 3600 + 5, "interval", {}, {},
-                               std::nullopt};
+        history::RunRecord run{
+            1'700'000'000 + hour * 3600, 1'700'000'000 + hour * 3600 + 5, "interval", {}, {}, std::nullopt};
         for (int d = 0; d < drives; ++d) run.Samples.push_back(YearSample(hour, d));
         if (!store.WriteRun(run).Ok) return 0;
     }
@@ -130,10 +132,11 @@ std::uintmax_t WriteYear(const fs::path& file, int drives) {
     std::vector<history::KnownDrive> known;
     opening = Clock::now();
     (void)reopened.LoadKnownDrives(known);
-    std::printf(", file %.2f MB (WAL %ju bytes after close); open with integrity check %.1f ms, load %zu drives' "
-                "state %.1f ms\n",
-                static_cast<double>(size) / 1e6, static_cast<std::uintmax_t>(fs::file_size(file.string() + "-wal")),
-                openMs, known.size(), Milliseconds(Clock::now() - opening));
+    std::printf(
+        ", file %.2f MB (WAL %ju bytes after close); open with integrity check %.1f ms, load %zu drives' "
+        "state %.1f ms\n",
+        static_cast<double>(size) / 1e6, static_cast<std::uintmax_t>(fs::file_size(file.string() + "-wal")), openMs,
+        known.size(), Milliseconds(Clock::now() - opening));
     return size;
 }
 
@@ -147,9 +150,10 @@ int main(int argc, char** argv) {
     const std::uintmax_t one = WriteYear(folder / "one.db", 1);
     const std::uintmax_t sixteen = WriteYear(folder / "sixteen.db", kDrives);
     if (one != 0 && sixteen != 0) {
-        std::printf("per drive and year at the hourly interval: %.0f KB (16 drives minus 1, over 15); "
-                    "16 drives: %.2f MB a year\n",
-                    static_cast<double>(sixteen - one) / 15 / 1000, static_cast<double>(sixteen) / 1e6);
+        std::printf(
+            "per drive and year at the hourly interval: %.0f KB (16 drives minus 1, over 15); "
+            "16 drives: %.2f MB a year\n",
+            static_cast<double>(sixteen - one) / 15 / 1000, static_cast<double>(sixteen) / 1e6);
     }
     fs::remove_all(folder);
     return one != 0 && sixteen != 0 ? 0 : 1;
