@@ -70,11 +70,6 @@ TEST(WatchMessages, MessageFileHoldsEveryTemplateWithItsSeverity) {
 TEST(WatchMessages, StringsGoWhereTheTemplateNamesThem) {
     const std::vector<std::string> strings = {"a", "b"};
     EXPECT_EQ(InsertStrings("%2 then %1, 100%% sure, %3 absent", strings), "b then a, 100% sure,  absent");
-    const WatchEvent event = StartedEvent(60, 2);
-    EXPECT_EQ(event.Message,
-              "The health watch started. It samples the drives every 60 minutes and found 2 drives at its first "
-              "sample.");
-    EXPECT_EQ(event.Type, EventType::Information);
 }
 
 TEST(WatchMessages, UnknownStatusSaysWhy) {
