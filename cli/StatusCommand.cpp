@@ -3,13 +3,13 @@
 #include "drives/DriveEnumeration.h"
 #include "drives/DriveHealth.h"
 #include "drives/DrivePresenter.h"
+#include "drives/DriveSnapshot.h"
 #include "drives/DriveView.h"
 #include "drives/OsVersion.h"
 #include "drives/RawReport.h"
 #include "drives/SmartRefresh.h"
 #include "cli/CommandLine.h"
 #include "common/JsonText.h"
-#include "common/AnsiText.h"
 
 namespace velmora::cli {
 
@@ -46,31 +46,33 @@ std::string DescribeStatusJson(const DriveTable& table, const std::vector<int>& 
     std::string json = "{\"drives\": [";
     for (int i = 0; i < table.DiskCount(); ++i) {
         const DriveInfo& drive = table[i];
-        const bool refreshed = refreshResults.at(static_cast<std::size_t>(i)) == 0;
-        const DriveDisplay display = DescribeDrive(drive, refreshed ? 0 : -1);
-        // Values stay null after a failed refresh, as the window leaves them empty.
-        auto value = [&](std::int32_t v) { return refreshed ? JsonKnownNumber(v) : std::string("null"); };
+        const int result = refreshResults.at(static_cast<std::size_t>(i));
+        // The values the history stores come from the same snapshot.
+        const history::DriveSample sample = SnapshotDrive(drive, result);
+        const history::DriveIdentity& id = sample.Drive;
+        const history::SampleValues& values = sample.Values;
+        auto value = [](const std::optional<std::int64_t>& v) { return v ? std::to_string(*v) : std::string("null"); };
         json += i ? ", " : "";
         json += "{\"position\": " + std::to_string(i);
         json += ", \"drive_number\": " + std::to_string(drive.Index);
-        json += ", \"model\": " + JsonString(AnsiToUtf8(drive.Model));
-        json += ", \"capacity_gb\": " + std::to_string(drive.CapacityGB);
-        json += ", \"serial_number\": " + JsonString(AnsiToUtf8(drive.SerialNumber));
-        json += ", \"firmware\": " + JsonString(AnsiToUtf8(display.Text(FieldId::Firmware)));
-        json += ", \"interface\": " + JsonString(InterfaceText(drive.InterfaceType));
-        json += ", \"refreshed\": " + JsonBool(refreshed);
+        json += ", \"model\": " + JsonString(id.Model);
+        json += ", \"capacity_gb\": " + std::to_string(id.CapacityGB);
+        json += ", \"serial_number\": " + JsonString(id.SerialNumber);
+        json += ", \"firmware\": " + JsonString(id.Firmware);
+        json += ", \"interface\": " + JsonString(id.Interface);
+        json += ", \"refreshed\": " + JsonBool(values.Refreshed);
         json += ", \"smart_valid\": " + JsonBool(drive.SmartValid != 0);
         json += ", \"healthy\": " + JsonBool(drive.Healthy != 0);
-        json += ", \"over_temperature\": " + JsonBool(drive.OverTemperature != 0);
-        json += ", \"power_on_hours\": " + value(drive.PowerOnHours);
-        json += ", \"power_cycles\": " + value(drive.PowerCycles);
-        json += ", \"max_erase_count\": " + value(drive.MaxEraseCount);
-        json += ", \"avg_erase_count\": " + value(drive.AvgEraseCount);
-        json += ", \"gb_written\": " + value(drive.GBWritten);
-        json += ", \"temperature\": " + value(drive.Temperature);
-        json += ", \"life_percent\": " + value(drive.LifePercent);
-        json += ", \"life_meter\": " + (display.GaugePosition ? std::to_string(*display.GaugePosition) : std::string("null"));
-        json += ", \"status\": " + JsonString(HealthStatusText(DriveStatus(drive))) + "}";
+        json += ", \"over_temperature\": " + JsonBool(values.OverTemperature);
+        json += ", \"power_on_hours\": " + value(values.PowerOnHours);
+        json += ", \"power_cycles\": " + value(values.PowerCycles);
+        json += ", \"max_erase_count\": " + value(values.MaxEraseCount);
+        json += ", \"avg_erase_count\": " + value(values.AvgEraseCount);
+        json += ", \"gb_written\": " + value(values.GBWritten);
+        json += ", \"temperature\": " + value(values.Temperature);
+        json += ", \"life_percent\": " + (values.Refreshed ? JsonKnownNumber(drive.LifePercent) : std::string("null"));
+        json += ", \"life_meter\": " + value(values.LifeMeter);
+        json += ", \"status\": " + JsonString(values.Status) + "}";
     }
     json += "]}\n";
     return json;

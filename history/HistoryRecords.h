@@ -12,7 +12,7 @@ struct DriveIdentity {
     std::string SerialNumber;
     std::string Model;
     std::string Firmware;
-    std::string Interface;  // "SATA", "NVMe" or "Unknown"
+    std::string Interface;  // as "status --json" gives it: "SATA", "NVMe", "PATA", "USB" or "UNKNOWN"
     std::int64_t CapacityGB = 0;
 };
 

@@ -12,8 +12,9 @@
 namespace velmora::cli {
 
 struct SimulatedMachine {
-    explicit SimulatedMachine(const DriveSet& set)
-        : wmi(set, fallback), devices(set), builder(wmi, devices), pipes(builder) {}
+    // The observer sees every exchange (see LoopbackPipeSystem).
+    explicit SimulatedMachine(const DriveSet& set, fakes::LoopbackPipeSystem::Observer observer = {})
+        : wmi(set, fallback), devices(set), builder(wmi, devices), pipes(builder, std::move(observer)) {}
     fakes::FakeWmiSource fallback;
     SimulatedWmiSource wmi;
     SimulatedDeviceIo devices;
