@@ -17,9 +17,9 @@ namespace {
 constexpr std::size_t kJsonSampleBytes = 256;
 constexpr std::size_t kTextSampleBytes = 144;
 
-using history::StoredDrive;
-using history::StoredEvent;
-using history::StoredSample;
+using history::DriveRow;
+using history::EventRow;
+using history::SampleRow;
 
 // ---- JSON: the keys of "status --json", NULL as null.
 
@@ -42,7 +42,7 @@ void PutJsonTime(OutputLine& line, std::int64_t time) {
     line.Put("\"");
 }
 
-void AppendJsonSample(std::string& out, const StoredSample& sample) {
+void AppendJsonSample(std::string& out, const SampleRow& sample) {
     OutputLine line(out);
     line.Put("{\"time\": ");
     PutJsonTime(line, sample.Time);
@@ -70,7 +70,7 @@ void AppendJsonSample(std::string& out, const StoredSample& sample) {
     line.End();
 }
 
-void AppendJsonDriveHead(std::string& out, const StoredDrive& drive) {
+void AppendJsonDriveHead(std::string& out, const DriveRow& drive) {
     OutputLine line(out);
     line.Put("{\"serial_number\": ");
     PutJson(line, drive.SerialNumber);
@@ -86,7 +86,7 @@ void AppendJsonDriveHead(std::string& out, const StoredDrive& drive) {
     line.End();
 }
 
-void AppendJsonEvent(std::string& out, const StoredEvent& event) {
+void AppendJsonEvent(std::string& out, const EventRow& event) {
     OutputLine line(out);
     line.Put("{\"time\": ");
     PutJsonTime(line, event.Time);
@@ -168,7 +168,7 @@ private:
     std::size_t column_ = 0;
 };
 
-void AppendTextDriveHead(std::string& out, const StoredDrive& drive) {
+void AppendTextDriveHead(std::string& out, const DriveRow& drive) {
     OutputLine line(out);
     PutShown(line, drive.Model);
     line.Put(", serial number ");
@@ -186,7 +186,7 @@ void AppendTextDriveHead(std::string& out, const StoredDrive& drive) {
     header.End();
 }
 
-void AppendTextSample(std::string& out, const StoredSample& sample) {
+void AppendTextSample(std::string& out, const SampleRow& sample) {
     TableRow row(out);
     row.TimeCell(sample.Time);
     row.Cell(sample.Refreshed);
@@ -202,10 +202,10 @@ void AppendTextSample(std::string& out, const StoredSample& sample) {
     row.End();
 }
 
-void AppendTextEvents(std::string& out, const std::vector<const StoredEvent*>& events) {
+void AppendTextEvents(std::string& out, const std::vector<const EventRow*>& events) {
     if (events.empty()) return;
     out += "  Events:\n";
-    for (const StoredEvent* event : events) {
+    for (const EventRow* event : events) {
         OutputLine line(out);
         line.Put("  ");
         line.Time(event->Time);
@@ -221,8 +221,8 @@ void AppendTextEvents(std::string& out, const std::vector<const StoredEvent*>& e
 // ---- Both forms, drive by drive, rows streamed into the output.
 
 struct HistoryRows {
-    std::vector<StoredDrive> Drives;
-    std::vector<StoredEvent> Events;
+    std::vector<DriveRow> Drives;
+    std::vector<EventRow> Events;
 };
 
 [[nodiscard]] std::string WriteJson(history::HistoryReader& reader, const HistoryRows& rows, std::int64_t since,
@@ -232,7 +232,7 @@ struct HistoryRows {
         out += d ? ", " : "";
         AppendJsonDriveHead(out, rows.Drives[d]);
         bool first = true;
-        const auto read = reader.VisitSamples(rows.Drives[d].Id, since, [&](const StoredSample& sample) {
+        const auto read = reader.VisitSamples(rows.Drives[d].Id, since, [&](const SampleRow& sample) {
             out += first ? "" : ", ";
             first = false;
             AppendJsonSample(out, sample);
@@ -257,22 +257,22 @@ struct HistoryRows {
                    ? "No drive with serial number " + Utf8ToAnsi(*query.SerialNumber) + " in the history.\n"
                    : std::string("No drive in the history yet.\n");
     }
-    for (const StoredDrive& drive : rows.Drives) {
+    for (const DriveRow& drive : rows.Drives) {
         AppendTextDriveHead(out, drive);
         const auto read =
-            reader.VisitSamples(drive.Id, since, [&](const StoredSample& sample) { AppendTextSample(out, sample); });
+            reader.VisitSamples(drive.Id, since, [&](const SampleRow& sample) { AppendTextSample(out, sample); });
         if (!read.Ok()) return read.Error;
         if (read.Value == 0) out += "  (no samples)\n";
-        std::vector<const StoredEvent*> events;
-        for (const StoredEvent& event : rows.Events) {
+        std::vector<const EventRow*> events;
+        for (const EventRow& event : rows.Events) {
             if (event.DriveId == drive.Id) events.push_back(&event);
         }
         AppendTextEvents(out, events);
         out += '\n';
     }
     // The watch's own events (start, settings, alert command) belong to no drive.
-    std::vector<const StoredEvent*> general;
-    for (const StoredEvent& event : rows.Events) {
+    std::vector<const EventRow*> general;
+    for (const EventRow& event : rows.Events) {
         if (!event.DriveId) general.push_back(&event);
     }
     if (!general.empty()) {

@@ -37,7 +37,7 @@ ConsoleOutput Failure(std::string text) {
     return output;
 }
 
-ConsoleOutput Stored(const history::StoredRun& run) {
+ConsoleOutput Stored(const history::RunRow& run) {
     if (run.Error) return Failure("The health watch could not store a sample: " + Utf8ToAnsi(*run.Error));
     const std::int64_t drives = run.Drives.value_or(0);
     ConsoleOutput output;

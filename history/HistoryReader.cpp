@@ -141,8 +141,8 @@ sqlite3_stmt* HistoryReader::Prepare(Statement& slot, const char* sql, std::stri
     return slot.get();
 }
 
-ReadResult<std::vector<StoredDrive>> HistoryReader::Drives(std::optional<std::string_view> serialNumber) {
-    ReadResult<std::vector<StoredDrive>> result;
+ReadResult<std::vector<DriveRow>> HistoryReader::Drives(std::optional<std::string_view> serialNumber) {
+    ReadResult<std::vector<DriveRow>> result;
     sqlite3_stmt* statement = serialNumber ? Prepare(drivesBySerial_, kDrivesBySerialSql, result.Error)
                                            : Prepare(allDrives_, kAllDrivesSql, result.Error);
     if (!statement) return result;
@@ -172,14 +172,14 @@ ReadResult<std::int64_t> HistoryReader::SampleCount(std::int64_t since, std::opt
 }
 
 ReadResult<std::size_t> HistoryReader::VisitSamples(std::int64_t driveId, std::int64_t since,
-                                                    const std::function<void(const StoredSample&)>& visit) {
+                                                    const std::function<void(const SampleRow&)>& visit) {
     ReadResult<std::size_t> result;
     sqlite3_stmt* statement = Prepare(samples_, kSamplesSql, result.Error);
     if (!statement) return result;
     int code = sqlite3_bind_int64(statement, 1, driveId);
     if (code == SQLITE_OK) code = sqlite3_bind_int64(statement, 2, since);
     if (code == SQLITE_OK) {
-        StoredSample sample;
+        SampleRow sample;
         code = StepAll(statement, [&] {
             sample.Time = sqlite3_column_int64(statement, 0);
             sample.Refreshed = Flag(statement, 1);
@@ -201,9 +201,9 @@ ReadResult<std::size_t> HistoryReader::VisitSamples(std::int64_t driveId, std::i
     return result;
 }
 
-ReadResult<std::vector<StoredEvent>> HistoryReader::Events(std::int64_t since,
+ReadResult<std::vector<EventRow>> HistoryReader::Events(std::int64_t since,
                                                            std::optional<std::string_view> serialNumber) {
-    ReadResult<std::vector<StoredEvent>> result;
+    ReadResult<std::vector<EventRow>> result;
     sqlite3_stmt* statement = serialNumber ? Prepare(eventsBySerial_, kEventsBySerialSql, result.Error)
                                            : Prepare(allEvents_, kAllEventsSql, result.Error);
     if (!statement) return result;
@@ -220,14 +220,14 @@ ReadResult<std::vector<StoredEvent>> HistoryReader::Events(std::int64_t since,
     return result;
 }
 
-ReadResult<std::optional<StoredRun>> HistoryReader::LatestRequestRun(std::int64_t startedAfter) {
-    ReadResult<std::optional<StoredRun>> result;
+ReadResult<std::optional<RunRow>> HistoryReader::LatestRequestRun(std::int64_t startedAfter) {
+    ReadResult<std::optional<RunRow>> result;
     sqlite3_stmt* statement = Prepare(latestRun_, kLatestRunSql, result.Error);
     if (!statement) return result;
     int code = sqlite3_bind_int64(statement, 1, startedAfter);
     if (code == SQLITE_OK) {
         code = StepAll(statement, [&] {
-            result.Value = StoredRun{sqlite3_column_int64(statement, 0), sqlite3_column_int64(statement, 1),
+            result.Value = RunRow{sqlite3_column_int64(statement, 0), sqlite3_column_int64(statement, 1),
                                      Integer(statement, 2), Text(statement, 3)};
         });
     }

@@ -25,7 +25,7 @@ enum class OpenOutcome {
     Failed,     // unreadable or not a database: see Error()
 };
 
-struct StoredDrive {
+struct DriveRow {
     std::int64_t Id = 0;
     std::optional<std::string> SerialNumber;
     std::optional<std::string> Model;
@@ -36,7 +36,7 @@ struct StoredDrive {
 
 // One row of samples. Status points into the database's row buffer: valid
 // only during the visit that receives it.
-struct StoredSample {
+struct SampleRow {
     std::int64_t Time = 0;
     std::optional<bool> Refreshed;
     std::optional<std::int64_t> PowerOnHours;
@@ -50,7 +50,7 @@ struct StoredSample {
     std::optional<std::string_view> Status;
 };
 
-struct StoredEvent {
+struct EventRow {
     std::int64_t Time = 0;
     std::optional<std::int64_t> EventId;
     std::optional<std::int64_t> DriveId;      // empty: not about one drive
@@ -58,7 +58,7 @@ struct StoredEvent {
     std::optional<std::string> Message;
 };
 
-struct StoredRun {
+struct RunRow {
     std::int64_t Started = 0;
     std::int64_t Finished = 0;
     std::optional<std::int64_t> Drives;
@@ -87,7 +87,7 @@ public:
 
     // Every drive in the order first seen, or only those with this serial
     // number (one per model that had it).
-    [[nodiscard]] ReadResult<std::vector<StoredDrive>> Drives(std::optional<std::string_view> serialNumber = {});
+    [[nodiscard]] ReadResult<std::vector<DriveRow>> Drives(std::optional<std::string_view> serialNumber = {});
 
     // How many samples there are at or after `since`, of every drive or of
     // the drives with this serial number: for sizing the output beforehand.
@@ -97,16 +97,16 @@ public:
     // The drive's samples at or after `since`, oldest first, handed to
     // visit one by one; the result is their number.
     [[nodiscard]] ReadResult<std::size_t> VisitSamples(std::int64_t driveId, std::int64_t since,
-                                                       const std::function<void(const StoredSample&)>& visit);
+                                                       const std::function<void(const SampleRow&)>& visit);
 
     // Events at or after `since`, oldest first; with a serial number only
     // the events about a drive of that serial number.
-    [[nodiscard]] ReadResult<std::vector<StoredEvent>> Events(std::int64_t since,
+    [[nodiscard]] ReadResult<std::vector<EventRow>> Events(std::int64_t since,
                                                               std::optional<std::string_view> serialNumber = {});
 
     // The latest finished run with reason "request" that started after
     // `startedAfter`, if there is one.
-    [[nodiscard]] ReadResult<std::optional<StoredRun>> LatestRequestRun(std::int64_t startedAfter);
+    [[nodiscard]] ReadResult<std::optional<RunRow>> LatestRequestRun(std::int64_t startedAfter);
 
 private:
     struct StatementDeleter {

@@ -92,17 +92,17 @@ TEST_F(HistoryReaderTest, SamplesFromATimeOnComeOldestFirstWithNullsEmpty) {
     for (const Case& c : cases) {
         std::vector<std::int64_t> times;
         const auto read =
-            reader.VisitSamples(c.DriveId, c.Since, [&](const StoredSample& s) { times.push_back(s.Time); });
+            reader.VisitSamples(c.DriveId, c.Since, [&](const SampleRow& s) { times.push_back(s.Time); });
         ASSERT_TRUE(read.Ok()) << read.Error;
         EXPECT_EQ(times, c.Times) << "drive " << c.DriveId << " since " << c.Since;
         EXPECT_EQ(read.Value, c.Times.size());
     }
 
-    std::vector<StoredSample> rows;
+    std::vector<SampleRow> rows;
     std::vector<std::string> statuses;
     ASSERT_TRUE(reader
                     .VisitSamples(1, 200,
-                                  [&](const StoredSample& s) {
+                                  [&](const SampleRow& s) {
                                       rows.push_back(s);
                                       statuses.emplace_back(s.Status.value_or("-"));
                                   })
@@ -115,7 +115,7 @@ TEST_F(HistoryReaderTest, SamplesFromATimeOnComeOldestFirstWithNullsEmpty) {
 
     ASSERT_TRUE(reader
                     .VisitSamples(2, 0,
-                                  [&](const StoredSample& s) {
+                                  [&](const SampleRow& s) {
                                       EXPECT_FALSE(s.Refreshed || s.PowerOnHours || s.PowerCycles || s.MaxEraseCount ||
                                                    s.AvgEraseCount || s.GBWritten || s.Temperature ||
                                                    s.OverTemperature || s.LifeMeter || s.Status);
@@ -141,7 +141,7 @@ TEST_F(HistoryReaderTest, EventsFromATimeOnCarryTheirDrivesSerialNumber) {
         const auto events = reader.Events(c.Since, c.Serial);
         ASSERT_TRUE(events.Ok()) << events.Error;
         std::vector<std::int64_t> ids;
-        for (const StoredEvent& e : events.Value) ids.push_back(e.EventId.value_or(0));
+        for (const EventRow& e : events.Value) ids.push_back(e.EventId.value_or(0));
         EXPECT_EQ(ids, c.EventIds) << "since " << c.Since << " serial " << c.Serial.value_or("(any)");
     }
     const auto all = reader.Events(0);
@@ -210,7 +210,7 @@ TEST_F(HistoryReaderTest, ReadsAsAUserWhoCannotWriteTheFolderAfterThePersistentW
         if (reader.Outcome() != OpenOutcome::Opened) _exit(12);
         const auto drives = reader.Drives();
         std::size_t samples = 0;
-        const auto read = reader.VisitSamples(1, 0, [&](const StoredSample&) { ++samples; });
+        const auto read = reader.VisitSamples(1, 0, [&](const SampleRow&) { ++samples; });
         _exit(drives.Ok() && drives.Value.size() == 1 && read.Ok() && samples == 2 ? 0 : 13);
     }
     int status = 0;
