@@ -12,21 +12,6 @@
 namespace velmora::win {
 namespace {
 
-class LocalText {
-public:
-    LocalText() noexcept = default;
-    ~LocalText() {
-        if (text_ != nullptr) ::LocalFree(text_);
-    }
-    LocalText(const LocalText&) = delete;
-    LocalText& operator=(const LocalText&) = delete;
-    [[nodiscard]] char** put() noexcept { return &text_; }
-    [[nodiscard]] const char* get() const noexcept { return text_; }
-
-private:
-    char* text_ = nullptr;
-};
-
 DWORD ExitStatusOf(DWORD error) noexcept { return error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error; }
 
 const wchar_t* Wide(const std::u16string& text) noexcept { return reinterpret_cast<const wchar_t*>(text.c_str()); }
@@ -86,17 +71,6 @@ std::string QuoteExecutablePath(std::string_view path) {
     quoted.append(path);
     quoted += '"';
     return quoted;
-}
-
-std::string SystemErrorText(DWORD error) {
-    LocalText buffer;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<char*>(buffer.put()), 0, nullptr);
-    std::string text = length != 0 && buffer.get() != nullptr ? std::string(buffer.get(), length) : std::string();
-    while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) text.pop_back();
-    if (text.empty()) text = "Error " + std::to_string(error);
-    return text;
 }
 
 std::string FormatInstallerError(const char* format, std::string_view displayName, DWORD error) {

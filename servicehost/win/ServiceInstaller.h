@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "common/ProgramTexts.h"
+#include "common/win/SystemText.h"
 #include "servicehost/ServiceCommandLine.h"
 #include "servicehost/win/ServiceFramework.h"
 
@@ -39,10 +40,6 @@ public:
 // blank for the program (C:\Program.exe for C:\Program Files\...). A path
 // already in quotes is kept.
 [[nodiscard]] std::string QuoteExecutablePath(std::string_view path);
-
-// The system's text for an error code without its trailing line break and
-// full stop; "Error <code>" when the system has none.
-[[nodiscard]] std::string SystemErrorText(DWORD error);
 
 // "Service "<display name>" failed to <install|uninstall> with error: "<text>"".
 [[nodiscard]] std::string FormatInstallerError(const char* format, std::string_view displayName, DWORD error);

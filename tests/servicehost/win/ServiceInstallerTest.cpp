@@ -42,19 +42,6 @@ TEST(QuoteExecutablePath, WrapsThePathInDoubleQuotesOnce) {
     EXPECT_EQ(QuoteExecutablePath("\"C:\\a b\\x.exe\""), "\"C:\\a b\\x.exe\"");
 }
 
-TEST(SystemErrorText, DropsTheTrailingLineBreakAndFullStop) {
-    const std::string text = SystemErrorText(ERROR_SERVICE_DOES_NOT_EXIST);
-    ASSERT_FALSE(text.empty());
-    EXPECT_NE(text.back(), '.');
-    EXPECT_NE(text.back(), '\n');
-    EXPECT_NE(text.back(), '\r');
-    EXPECT_EQ(text.find("Error "), std::string::npos) << text;
-}
-
-TEST(SystemErrorText, CodeWithoutSystemTextIsNamedByNumber) {
-    EXPECT_EQ(SystemErrorText(0x2FFFFFF1u), "Error 805306353");
-}
-
 TEST(FormatInstallerError, NamesTheDisplayNameAndTheSystemTextInQuotes) {
     const std::string reason = SystemErrorText(ERROR_ACCESS_DENIED);
     EXPECT_EQ(FormatInstallerError(kInstallFailedFormat, "SMART_VELMORA", ERROR_ACCESS_DENIED),
