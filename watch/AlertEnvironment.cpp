@@ -20,9 +20,8 @@ bool LessIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Upper(x) == Upper(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Upper(x) == Upper(y); });
 }
 
 // The name of "Name=Value"; a leading '=' belongs to the name ("=C:=C:\x").

@@ -36,7 +36,8 @@ struct EnvironmentVariable {
 // any letter case gives way, and the entries are ordered by name without
 // regard to letter case, as Windows keeps a block. Inherited entries whose
 // name starts with '=' (the current folder of each drive) are kept.
-[[nodiscard]] std::string EnvironmentBlock(std::string_view inherited, const std::vector<EnvironmentVariable>& variables);
+[[nodiscard]] std::string EnvironmentBlock(std::string_view inherited,
+                                           const std::vector<EnvironmentVariable>& variables);
 
 // What happened to a command, as event 1008 says it.
 [[nodiscard]] std::string AlertNotStartedText(std::string_view reason);  // "could not start: <reason>"

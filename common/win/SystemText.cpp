@@ -27,9 +27,9 @@ private:
 
 std::string SystemErrorText(DWORD error) {
     LocalText buffer;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<char*>(buffer.put()), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<char*>(buffer.put()), 0, nullptr);
     std::string text = length != 0 && buffer.get() != nullptr ? std::string(buffer.get(), length) : std::string();
     while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.')) text.pop_back();
     if (text.empty()) text = "Error " + std::to_string(error);

@@ -12,24 +12,18 @@ namespace {
 
 WORD EntryType(watch::EventType type) noexcept {
     switch (type) {
-    case watch::EventType::Warning:
-        return EVENTLOG_WARNING_TYPE;
-    case watch::EventType::Error:
-        return EVENTLOG_ERROR_TYPE;
-    case watch::EventType::Information:
-        break;
+    case watch::EventType::Warning: return EVENTLOG_WARNING_TYPE;
+    case watch::EventType::Error: return EVENTLOG_ERROR_TYPE;
+    case watch::EventType::Information: break;
     }
     return EVENTLOG_INFORMATION_TYPE;
 }
 
 DWORD Severity(watch::EventType type) noexcept {
     switch (type) {
-    case watch::EventType::Warning:
-        return 0x2;
-    case watch::EventType::Error:
-        return 0x3;
-    case watch::EventType::Information:
-        break;
+    case watch::EventType::Warning: return 0x2;
+    case watch::EventType::Error: return 0x3;
+    case watch::EventType::Information: break;
     }
     return 0x1;
 }

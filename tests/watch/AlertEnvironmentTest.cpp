@@ -49,7 +49,8 @@ TEST(AlertVariables, AreEmptyForWhatTheEventDoesNotKnowAndHoldNoNul) {
 }
 
 TEST(EnvironmentBlock, AddsTheVariablesToTheInheritedOnesInNameOrderAndReplacesNamesakes) {
-    const std::string inherited = "=C:=C:\\Windows\0Path=C:\\Windows\0velmora_drive_status=stale\0windir=C:\\Windows\0\0"s;
+    const std::string inherited =
+        "=C:=C:\\Windows\0Path=C:\\Windows\0velmora_drive_status=stale\0windir=C:\\Windows\0\0"s;
     const std::vector<EnvironmentVariable> variables = {{"VELMORA_DRIVE_STATUS", "BAD"}, {"VELMORA_EVENT_ID", "1001"}};
     EXPECT_EQ(EnvironmentBlock(inherited, variables),
               "=C:=C:\\Windows\0Path=C:\\Windows\0VELMORA_DRIVE_STATUS=BAD\0VELMORA_EVENT_ID=1001\0"

@@ -40,7 +40,8 @@ std::string OwnEnvironment() {
 std::u16string AlertEnvironmentFor(const watch::WatchEvent& event) {
     std::vector<watch::EnvironmentVariable> variables = watch::AlertVariables(event);
     // Values that were not UTF-8 after all are made so, as the block is.
-    for (watch::EnvironmentVariable& variable : variables) variable.Value = Utf16ToUtf8(Utf8OrAnsiToUtf16(variable.Value));
+    for (watch::EnvironmentVariable& variable : variables)
+        variable.Value = Utf16ToUtf8(Utf8OrAnsiToUtf16(variable.Value));
     return Utf8OrAnsiToUtf16(watch::EnvironmentBlock(OwnEnvironment(), variables));
 }
 
@@ -56,7 +57,10 @@ KernelHandle KillOnCloseJob() {
 }  // namespace
 
 AlertCommandRunner::AlertCommandRunner(std::string command, watch::WatchEventSink& events, DWORD limitMs)
-    : command_(std::move(command)), events_(events), limitMs_(limitMs), wake_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+    : command_(std::move(command)),
+      events_(events),
+      limitMs_(limitMs),
+      wake_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
     if (!wake_) throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "alert wake event");
     thread_ = std::thread([this] { Watch(); });
 }
@@ -157,7 +161,8 @@ void AlertCommandRunner::Start(const watch::WatchEvent& event, std::vector<Run>&
         }
         Run run{KernelHandle(created.hProcess), std::move(job), ::GetTickCount64() + limitMs_};
         const KernelHandle thread(created.hThread);
-        if (!::AssignProcessToJobObject(run.Job.get(), run.Process.get()) || ::ResumeThread(thread.get()) == DWORD(-1)) {
+        if (!::AssignProcessToJobObject(run.Job.get(), run.Process.get()) ||
+            ::ResumeThread(thread.get()) == DWORD(-1)) {
             const DWORD error = ::GetLastError();
             ::TerminateProcess(run.Process.get(), kEndedExitCode);
             RaiseFailure(watch::AlertNotStartedText(SystemErrorText(error)));

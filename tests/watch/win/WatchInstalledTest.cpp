@@ -84,8 +84,7 @@ TEST_F(InstalledWatch, IsRegisteredAsLocalServiceToStartAutomaticallyAfterTheDat
 
     ::QueryServiceConfig2A(service.get(), SERVICE_CONFIG_DESCRIPTION, nullptr, 0, &needed);
     std::vector<unsigned char> description(needed);
-    ASSERT_TRUE(
-        ::QueryServiceConfig2A(service.get(), SERVICE_CONFIG_DESCRIPTION, description.data(), needed, &needed));
+    ASSERT_TRUE(::QueryServiceConfig2A(service.get(), SERVICE_CONFIG_DESCRIPTION, description.data(), needed, &needed));
     EXPECT_STRNE(reinterpret_cast<SERVICE_DESCRIPTIONA*>(description.data())->lpDescription, "");
 
     // Wine's QueryServiceConfig gives no dependencies; the service's key has them.

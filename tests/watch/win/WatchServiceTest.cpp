@@ -115,7 +115,8 @@ TEST(WatchService, ControlSampleNowReachesTheWorkAndOtherUserCodesDoNot) {
 }
 
 TEST(WatchService, AWorkThatHonoursTheStopEndsBeforeTheServiceReportsStopped) {
-    for (const DWORD control : {static_cast<DWORD>(SERVICE_CONTROL_STOP), static_cast<DWORD>(SERVICE_CONTROL_SHUTDOWN)}) {
+    for (const DWORD control :
+         {static_cast<DWORD>(SERVICE_CONTROL_STOP), static_cast<DWORD>(SERVICE_CONTROL_SHUTDOWN)}) {
         IdleWatchWork work;
         WatchOnAThread watch(work);
         ASSERT_TRUE(watch.service.PostControl(control));
