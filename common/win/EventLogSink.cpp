@@ -4,26 +4,6 @@
 
 namespace velmora::win {
 
-namespace {
-
-// The source handle of one write, deregistered through the same table.
-class EventSourceScope {
-public:
-    EventSourceScope(const EventLogApi& api, HANDLE handle) noexcept : api_(api), handle_(handle) {}
-    ~EventSourceScope() {
-        if (handle_) api_.Deregister(handle_);
-    }
-    EventSourceScope(const EventSourceScope&) = delete;
-    EventSourceScope& operator=(const EventSourceScope&) = delete;
-    [[nodiscard]] HANDLE get() const noexcept { return handle_; }
-
-private:
-    const EventLogApi& api_;
-    HANDLE handle_;
-};
-
-}  // namespace
-
 EventLogApi SystemEventLogApi() noexcept {
     return EventLogApi{&::RegisterEventSourceA, &::ReportEventA, &::DeregisterEventSource};
 }

@@ -9,12 +9,13 @@
 
 #include "common/ErrorReport.h"
 #include "common/win/DriveSetConfig.h"
-#include "service/win/CommandLine.h"
-#include "service/win/ServiceFramework.h"
-#include "service/win/ServiceHost.h"
-#include "service/win/ServiceInstaller.h"
 #include "service/win/ServiceRuntime.h"
 #include "service/win/SmartVelmoraService.h"
+#include "servicehost/ServiceCommandLine.h"
+#include "servicehost/win/ReportingScope.h"
+#include "servicehost/win/ServiceFramework.h"
+#include "servicehost/win/ServiceHost.h"
+#include "servicehost/win/ServiceInstaller.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
     // Reports go to the Application log from the first moment on.
     ReportingScope reporting;
     try {
-        const CommandLine line = ParseCommandLine(argc, argv);
+        const velmora::ServiceCommandLine line = velmora::ParseServiceCommandLine(argc, argv);
         if (line.Install || line.Uninstall) {
             MessageBoxUi ui;
             return RunInstallerCommand(line, SmartVelmoraSettings(), ModulePath(), ui);

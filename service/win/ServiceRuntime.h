@@ -1,35 +1,17 @@
 #pragma once
-// What the service program sets up before anything else: reports go to the
-// Application log, ANSI text uses the system code page, and the drive
-// sources are the machine's own or, when the administrators' registry value
-// names a drive-set file, that set (read now, and again at the next request
-// after the file changed). Lives for the whole program; the installed
-// destinations are taken back when it goes.
+// The drive sources of the service program: the machine's own or, when the
+// administrators' registry value names a drive-set file, that set (read now,
+// and again at the next request after the file changed). Lives for the
+// whole program.
 
 #include <optional>
 #include <string>
 
 #include "common/DriveSetEnvironment.h"
-#include "common/ErrorReport.h"
 #include "common/win/ComWmiSource.h"
-#include "common/win/EventLogSink.h"
 #include "common/win/Win32DeviceIo.h"
-#include "common/win/WinAnsiCodec.h"
 
 namespace velmora::win {
-
-class ReportingScope {
-public:
-    ReportingScope() noexcept;
-    ~ReportingScope();
-    ReportingScope(const ReportingScope&) = delete;
-    ReportingScope& operator=(const ReportingScope&) = delete;
-
-private:
-    EventLogSink eventLog_;
-    WinAnsiCodec codec_;
-    ScopedErrorReporting reporting_;
-};
 
 class DriveSources {
 public:

@@ -3,8 +3,10 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "common/ErrorReport.h"
+#include "common/ServiceNames.h"
 #include "common/win/ComScope.h"
 #include "common/win/ComSecurity.h"
 #include "service/win/OverlappedOperation.h"
@@ -12,6 +14,10 @@
 #include "service/win/PipeSecurity.h"
 
 namespace velmora::win {
+
+// The watch names this service as its dependency.
+static_assert(std::string_view(kServiceName) == kDataServiceName);
+
 namespace {
 
 constexpr DWORD kPipeOpenMode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | WRITE_OWNER | FILE_FLAG_FIRST_PIPE_INSTANCE;

@@ -15,7 +15,7 @@
 #include "common/WmiSource.h"
 #include "common/win/UniqueHandle.h"
 #include "service/PipeReplyBuilder.h"
-#include "service/win/ServiceFramework.h"
+#include "servicehost/win/ServiceFramework.h"
 
 namespace velmora::win {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "service/win/ServiceInstaller.h"
+#include "servicehost/win/ServiceInstaller.h"
 
 namespace velmora::fakes {
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "service/win/ServiceFramework.h"
+#include "servicehost/win/ServiceFramework.h"
 
 namespace velmora::fakes {
 

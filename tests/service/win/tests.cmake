@@ -1,5 +1,5 @@
-# The service program's tests under Wine: in-process tests of the host's
-# parts and end-to-end tests that install, start, talk to and remove the real
+# The service program's tests under Wine: in-process tests of the pipe
+# service and end-to-end tests that install, start, talk to and remove the real
 # SMART_VELMORA_SV.exe, in a prefix of their own.
 velmora_test(service_win_tests ${PROJECT_SOURCE_DIR}/tests/service/win velmora_service_win velmora_fakes)
 add_dependencies(service_win_tests SMART_VELMORA_SV)

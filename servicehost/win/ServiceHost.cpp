@@ -1,4 +1,4 @@
-#include "service/win/ServiceHost.h"
+#include "servicehost/win/ServiceHost.h"
 
 #include <atomic>
 
@@ -25,18 +25,11 @@ private:
 
 DWORD WINAPI ControlHandler(DWORD control, DWORD, LPVOID, LPVOID context) noexcept {
     auto* service = static_cast<Service*>(context);
-    switch (control) {
-    case SERVICE_CONTROL_STOP:
-    case SERVICE_CONTROL_SHUTDOWN:
-    case SERVICE_CONTROL_INTERROGATE:
-        // Interrogation is answered from the last reported status even when
-        // the post fails; stop and shutdown are carried out by the service
-        // thread.
-        static_cast<void>(service->PostControl(control));
-        return NO_ERROR;
-    default:
-        return ERROR_CALL_NOT_IMPLEMENTED;
-    }
+    if (!service->Takes(control)) return ERROR_CALL_NOT_IMPLEMENTED;
+    // Interrogation is answered from the last reported status even when the
+    // post fails; every other control is carried out by the service thread.
+    static_cast<void>(service->PostControl(control));
+    return NO_ERROR;
 }
 
 DWORD WINAPI ServiceThreadProc(LPVOID parameter) noexcept {

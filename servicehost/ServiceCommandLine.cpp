@@ -1,9 +1,9 @@
-#include "service/win/CommandLine.h"
+#include "servicehost/ServiceCommandLine.h"
 
 #include <cctype>
 #include <string_view>
 
-namespace velmora::win {
+namespace velmora {
 namespace {
 
 bool IsSwitch(std::string_view argument, std::string_view name) {
@@ -18,8 +18,8 @@ bool IsSwitch(std::string_view argument, std::string_view name) {
 
 }  // namespace
 
-CommandLine ParseCommandLine(int argc, const char* const* argv) {
-    CommandLine line;
+ServiceCommandLine ParseServiceCommandLine(int argc, const char* const* argv) {
+    ServiceCommandLine line;
     for (int i = 1; i < argc; ++i) {
         if (argv[i] == nullptr) continue;
         const std::string_view argument(argv[i]);
@@ -30,4 +30,4 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     return line;
 }
 
-}  // namespace velmora::win
+}  // namespace velmora

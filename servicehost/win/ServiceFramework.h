@@ -10,18 +10,36 @@
 #include <atomic>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora::win {
 
 struct ServiceSettings {
     std::string Name;
     std::string DisplayName;
+    std::string Description;  // what the Services console shows; empty: none
     DWORD ServiceType = SERVICE_WIN32_OWN_PROCESS;
     DWORD StartType = SERVICE_AUTO_START;
     DWORD ErrorControl = SERVICE_ERROR_NORMAL;
     bool Interactive = false;
+    // Such as "NT AUTHORITY\LocalService" (no password); empty: LocalSystem.
+    std::string Account;
+    // Services the SCM starts before this one.
+    std::vector<std::string> Dependencies;
+    // SDDL of the service object's DACL; empty: the SCM's default.
+    std::string ObjectSecurity;
+    // A shutdown is carried out as a stop; otherwise it only reports
+    // stop-pending and the service runs until the system ends it.
+    bool ShutdownStops = false;
+    // Codes 128..255 are taken and passed to ServiceUserControl; otherwise
+    // the control handler refuses them.
+    bool UserControls = false;
     DWORD WaitHintMs = 5000;  // start and stop
 };
+
+// The range Windows leaves to a service's own control codes.
+inline constexpr DWORD kFirstUserControl = 128;
+inline constexpr DWORD kLastUserControl = 255;
 
 // Where status reports go: SetServiceStatus in the host, a recorder in tests.
 class ServiceStatusReporter {
@@ -61,6 +79,10 @@ public:
     // The stop handler, on the service thread (from ProcessRequests). Leaving
     // stopped true accepts the stop.
     virtual void ServiceStop(bool& stopped) = 0;
+    // A control code 128..255, on the service thread (from ProcessRequests),
+    // when the settings take them. An exception that escapes is logged as
+    // "Service failed on control: <message>".
+    virtual void ServiceUserControl(DWORD /*code*/) {}
 
     // Carries out the control requests posted to the calling thread. With
     // wait false it returns as soon as none is pending; with wait true it
@@ -78,6 +100,9 @@ public:
     // Makes the calling thread the service thread and creates its message
     // queue, so that posted controls are kept until ProcessRequests.
     void AttachServiceThread() noexcept;
+    // Whether the control handler takes the code: stop, shutdown,
+    // interrogate, and 128..255 when the settings say so.
+    [[nodiscard]] bool Takes(DWORD control) const noexcept;
     // The control handler's only work: posts the code to the service thread.
     // False when no service thread is attached or the post failed.
     [[nodiscard]] bool PostControl(DWORD control) noexcept;
@@ -89,6 +114,8 @@ public:
 
 private:
     void HandleControl(DWORD control) noexcept;
+    void HandleStop() noexcept;
+    void HandleUserControl(DWORD control) noexcept;
     void LogFailure(std::string_view where, std::string_view message) noexcept;
 
     ServiceSettings settings_;

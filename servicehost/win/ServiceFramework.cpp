@@ -1,4 +1,4 @@
-#include "service/win/ServiceFramework.h"
+#include "servicehost/win/ServiceFramework.h"
 
 #include <exception>
 #include <utility>
@@ -42,33 +42,62 @@ void Service::ProcessRequests(bool wait) {
     }
 }
 
+bool Service::Takes(DWORD control) const noexcept {
+    switch (control) {
+    case SERVICE_CONTROL_STOP:
+    case SERVICE_CONTROL_SHUTDOWN:
+    case SERVICE_CONTROL_INTERROGATE:
+        return true;
+    default:
+        return settings_.UserControls && control >= kFirstUserControl && control <= kLastUserControl;
+    }
+}
+
 void Service::HandleControl(DWORD control) noexcept {
     switch (control) {
-    case SERVICE_CONTROL_STOP: {
-        ReportStatus(SERVICE_STOP_PENDING);
-        bool stopped = true;
-        try {
-            ServiceStop(stopped);
-        } catch (const std::exception& e) {
-            LogFailure("stop", e.what());
-            stopped = false;
-        } catch (...) {
-            LogFailure("stop", kUnknownExceptionText);
-            stopped = false;
-        }
-        if (!stopped) ReportStatus(SERVICE_RUNNING);
+    case SERVICE_CONTROL_STOP:
+        HandleStop();
         break;
-    }
     case SERVICE_CONTROL_SHUTDOWN:
-        // The system is going down and will end the process; the pipe loop
-        // keeps serving until then.
-        ReportStatus(SERVICE_STOP_PENDING);
+        if (settings_.ShutdownStops) {
+            HandleStop();
+        } else {
+            // The system is going down and will end the process; the
+            // service keeps working until then.
+            ReportStatus(SERVICE_STOP_PENDING);
+        }
         break;
     case SERVICE_CONTROL_INTERROGATE:
         ReportStatus(state_);
         break;
     default:
+        if (Takes(control)) HandleUserControl(control);
         break;
+    }
+}
+
+void Service::HandleStop() noexcept {
+    ReportStatus(SERVICE_STOP_PENDING);
+    bool stopped = true;
+    try {
+        ServiceStop(stopped);
+    } catch (const std::exception& e) {
+        LogFailure("stop", e.what());
+        stopped = false;
+    } catch (...) {
+        LogFailure("stop", kUnknownExceptionText);
+        stopped = false;
+    }
+    if (!stopped) ReportStatus(SERVICE_RUNNING);
+}
+
+void Service::HandleUserControl(DWORD control) noexcept {
+    try {
+        ServiceUserControl(control);
+    } catch (const std::exception& e) {
+        LogFailure("control", e.what());
+    } catch (...) {
+        LogFailure("control", kUnknownExceptionText);
     }
 }
 

@@ -1,18 +1,18 @@
-#include "service/win/CommandLine.h"
+#include "servicehost/ServiceCommandLine.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace velmora::win {
+namespace velmora {
 namespace {
 
-CommandLine Parse(std::vector<const char*> arguments) {
+ServiceCommandLine Parse(std::vector<const char*> arguments) {
     arguments.insert(arguments.begin(), "SMART_VELMORA_SV.exe");
-    return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+    return ParseServiceCommandLine(static_cast<int>(arguments.size()), arguments.data());
 }
 
-TEST(CommandLine, SwitchesAreIntroducedBySlashOrDashInAnyLetterCase) {
+TEST(ServiceCommandLine, SwitchesAreIntroducedBySlashOrDashInAnyLetterCase) {
     struct Case {
         std::vector<const char*> Arguments;
         bool Install, Uninstall, Silent;
@@ -27,25 +27,25 @@ TEST(CommandLine, SwitchesAreIntroducedBySlashOrDashInAnyLetterCase) {
         {{"/SILENT"}, false, false, true},
     };
     for (const Case& c : cases) {
-        const CommandLine line = Parse(c.Arguments);
+        const ServiceCommandLine line = Parse(c.Arguments);
         EXPECT_EQ(line.Install, c.Install) << c.Arguments.size();
         EXPECT_EQ(line.Uninstall, c.Uninstall) << c.Arguments.size();
         EXPECT_EQ(line.Silent, c.Silent) << c.Arguments.size();
     }
 }
 
-TEST(CommandLine, OnlyWholeArgumentsWithASwitchCharacterCount) {
-    const CommandLine line = Parse({"INSTALL", "/INSTALLX", "/INST", "+UNINSTALL", "//SILENT", "/", ""});
+TEST(ServiceCommandLine, OnlyWholeArgumentsWithASwitchCharacterCount) {
+    const ServiceCommandLine line = Parse({"INSTALL", "/INSTALLX", "/INST", "+UNINSTALL", "//SILENT", "/", ""});
     EXPECT_FALSE(line.Install);
     EXPECT_FALSE(line.Uninstall);
     EXPECT_FALSE(line.Silent);
 }
 
-TEST(CommandLine, TheProgramNameIsNeverTakenForASwitch) {
+TEST(ServiceCommandLine, TheProgramNameIsNeverTakenForASwitch) {
     const char* arguments[] = {"/INSTALL"};
-    const CommandLine line = ParseCommandLine(1, arguments);
+    const ServiceCommandLine line = ParseServiceCommandLine(1, arguments);
     EXPECT_FALSE(line.Install);
 }
 
 }  // namespace
-}  // namespace velmora::win
+}  // namespace velmora

@@ -1,9 +1,10 @@
-#include "service/win/ServiceFramework.h"
+#include "servicehost/win/ServiceFramework.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "tests/fakes/RecordingEventSink.h"
 #include "tests/fakes/win/RecordingStatusReporter.h"
@@ -64,7 +65,7 @@ TEST_F(ServiceFrameworkTest, RefusedOrFailingStopReturnsToRunning) {
     EXPECT_EQ(events.Entries[0], "Service failed on stop: stop broke");
 }
 
-TEST_F(ServiceFrameworkTest, ShutdownOnlySetsStopPending) {
+TEST_F(ServiceFrameworkTest, ShutdownOnlySetsStopPendingByDefault) {
     ASSERT_TRUE(service.PostControl(SERVICE_CONTROL_SHUTDOWN));
     service.ProcessRequests(false);
     EXPECT_EQ(service.StopCalls, 0);
@@ -78,6 +79,73 @@ TEST_F(ServiceFrameworkTest, InterrogateReportsTheCurrentStateAgainAndUnknownCod
     ASSERT_EQ(reporter.Reports.size(), 1u);
     EXPECT_EQ(reporter.LastState(), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(service.StopCalls, 0);
+}
+
+TEST(ServiceFramework, TheControlHandlerTakesUserCodesOnlyWhenTheSettingsSaySo) {
+    win::ServiceSettings withUserControls = ScriptedService::Settings();
+    withUserControls.UserControls = true;
+    const ScriptedService plain;
+    const ScriptedService taking(withUserControls);
+    struct Case {
+        DWORD Control;
+        bool Plain, Taking;
+    };
+    const Case cases[] = {
+        {SERVICE_CONTROL_STOP, true, true},        {SERVICE_CONTROL_SHUTDOWN, true, true},
+        {SERVICE_CONTROL_INTERROGATE, true, true}, {SERVICE_CONTROL_PAUSE, false, false},
+        {127, false, false},                       {128, false, true},
+        {255, false, true},                        {256, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(plain.Takes(c.Control), c.Plain) << c.Control;
+        EXPECT_EQ(taking.Takes(c.Control), c.Taking) << c.Control;
+    }
+}
+
+// A service that takes user codes and stops on shutdown, as the watch does.
+class UserControlServiceTest : public ServiceFrameworkTest {
+protected:
+    static win::ServiceSettings WatchLike() {
+        win::ServiceSettings settings = ScriptedService::Settings();
+        settings.UserControls = true;
+        settings.ShutdownStops = true;
+        return settings;
+    }
+    void SetUp() override {
+        DrainQueue();
+        watchLike.SetStatusReporter(reporter);
+        watchLike.AttachServiceThread();
+        watchLike.ReportStatus(SERVICE_RUNNING);
+        reporter.Reports.clear();
+    }
+
+    ScriptedService watchLike{WatchLike()};
+};
+
+TEST_F(UserControlServiceTest, UserCodesReachTheServiceThreadInOrderAndOthersAreDropped) {
+    ASSERT_TRUE(watchLike.PostControl(128));
+    ASSERT_TRUE(watchLike.PostControl(SERVICE_CONTROL_PAUSE));
+    ASSERT_TRUE(watchLike.PostControl(200));
+    EXPECT_TRUE(watchLike.UserControls.empty());  // posting does no work itself
+    watchLike.ProcessRequests(false);
+    EXPECT_EQ(watchLike.UserControls, (std::vector<DWORD>{128, 200}));
+    EXPECT_TRUE(reporter.Reports.empty());
+}
+
+TEST_F(UserControlServiceTest, AFailingUserControlIsLoggedAndTheServiceRunsOn) {
+    watchLike.ThrowOnControl = true;
+    ASSERT_TRUE(watchLike.PostControl(128));
+    watchLike.ProcessRequests(false);
+    ASSERT_EQ(events.Entries.size(), 1u);
+    EXPECT_EQ(events.Entries[0], "Service failed on control: control broke");
+    EXPECT_EQ(watchLike.CurrentState(), static_cast<DWORD>(SERVICE_RUNNING));
+}
+
+TEST_F(UserControlServiceTest, ShutdownIsCarriedOutAsAStop) {
+    ASSERT_TRUE(watchLike.PostControl(SERVICE_CONTROL_SHUTDOWN));
+    watchLike.ProcessRequests(false);
+    EXPECT_EQ(watchLike.StopCalls, 1);
+    EXPECT_EQ(reporter.LastState(), static_cast<DWORD>(SERVICE_STOP_PENDING));
 }
 
 TEST_F(ServiceFrameworkTest, ProcessRequestsWithoutWaitingReturnsAtOnceWhenNothingIsPosted) {

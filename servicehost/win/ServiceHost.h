@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "service/win/ServiceFramework.h"
+#include "servicehost/win/ServiceFramework.h"
 
 namespace velmora::win {
 

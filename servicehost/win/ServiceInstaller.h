@@ -1,8 +1,9 @@
 #pragma once
-// Registering and removing the service with the Service Control Manager,
+// Registering and removing a service with the Service Control Manager,
 // and the command that does either from the program's switches, telling
-// the user in message boxes. Exit status: 0 on success, the system error
-// code on failure, so that scripts and installers can tell.
+// the user in message boxes, or with SILENT only the Application log. Exit
+// status: 0 on success, the system error code on failure, so that scripts
+// and installers can tell.
 
 #include <windows.h>
 
@@ -10,8 +11,9 @@
 #include <string_view>
 
 #include "common/ProgramTexts.h"
-#include "service/win/CommandLine.h"
-#include "service/win/ServiceFramework.h"
+#include "common/win/SystemText.h"
+#include "servicehost/ServiceCommandLine.h"
+#include "servicehost/win/ServiceFramework.h"
 
 namespace velmora::win {
 
@@ -39,24 +41,29 @@ public:
 // already in quotes is kept.
 [[nodiscard]] std::string QuoteExecutablePath(std::string_view path);
 
-// The system's text for an error code without its trailing line break and
-// full stop; "Error <code>" when the system has none.
-[[nodiscard]] std::string SystemErrorText(DWORD error);
-
 // "Service "<display name>" failed to <install|uninstall> with error: "<text>"".
 [[nodiscard]] std::string FormatInstallerError(const char* format, std::string_view displayName, DWORD error);
 
 // The running program's full path; empty on failure.
 [[nodiscard]] std::string ModulePath();
 
-// 0 or the system error code. The path is registered quoted.
+// 0 or the system error code. The path is registered quoted, with the
+// settings' account, dependencies, description and object security; when
+// the description or the security cannot be set, the service is removed
+// again and the error returned.
 [[nodiscard]] DWORD InstallService(const ServiceSettings& settings, std::string_view executablePath);
 [[nodiscard]] DWORD UninstallService(const ServiceSettings& settings);
 
+// What a program needs in place before its service is registered (the
+// watch's history folder): 0, or the system error code that fails the
+// install.
+using PreInstallStep = DWORD (*)();
+
 // Runs INSTALL (which wins when both are given) or UNINSTALL and tells the
-// user: the success box unless SILENT, the error box always. Returns the
-// exit status.
-[[nodiscard]] int RunInstallerCommand(const CommandLine& line, const ServiceSettings& settings,
-                                      std::string_view executablePath, InstallerUi& ui);
+// user: the success box unless SILENT; the error box, or with SILENT the
+// same text as an Application-log entry. Returns the exit status.
+[[nodiscard]] int RunInstallerCommand(const ServiceCommandLine& line, const ServiceSettings& settings,
+                                      std::string_view executablePath, InstallerUi& ui,
+                                      PreInstallStep prepare = nullptr);
 
 }  // namespace velmora::win
