@@ -94,13 +94,4 @@ std::string AlertTimedOutText(std::uint32_t limitMs) {
     return "did not end within " + limit + " and was ended with every process it started";
 }
 
-WatchEvent AlertFailedEvent(std::string_view command, std::string_view what) {
-    WatchEvent event;
-    event.Id = EventId::AlertFailed;
-    event.Type = EventType::Warning;
-    event.Strings = {std::string(command), std::string(what)};
-    event.Message = "The alert command \"" + event.Strings[0] + "\" " + event.Strings[1] + ".";
-    return event;
-}
-
 }  // namespace velmora::watch

@@ -44,7 +44,5 @@ struct EnvironmentVariable {
 [[nodiscard]] std::string AlertExitCodeText(std::uint32_t exitCode);     // "ended with exit code <n>"
 [[nodiscard]] std::string AlertTimedOutText(std::uint32_t limitMs);      // "did not end within <limit> ..."
 
-// Event 1008, a warning: %1 the command line, %2 what happened.
-[[nodiscard]] WatchEvent AlertFailedEvent(std::string_view command, std::string_view what);
 
 }  // namespace velmora::watch

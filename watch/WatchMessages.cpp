@@ -23,7 +23,7 @@ constexpr MessageTemplate kTemplates[] = {
     {EventId::DriveMissing, EventType::Warning,
      "Drive %1 (serial number %2, firmware %3) is no longer found. It was last seen at %4."},
     {EventId::StoreFailed, EventType::Error, "The history database %1 (%2)."},
-    {EventId::AlertFailed, EventType::Warning, "The alert command for event %1 %2."},
+    {EventId::AlertFailed, EventType::Warning, "The alert command \"%1\" %2."},
     {EventId::SettingDefault, EventType::Warning,
      "The setting %1 has the value %2, which is %3; the default %4 is used."},
 };
@@ -151,8 +151,8 @@ WatchEvent StoreFailedEvent(std::string what, std::string message) {
     return MakeEvent(EventId::StoreFailed, {std::move(what), std::move(message)});
 }
 
-WatchEvent AlertFailedEvent(EventId alertedEvent, std::string what) {
-    return MakeEvent(EventId::AlertFailed, {std::to_string(static_cast<int>(alertedEvent)), std::move(what)});
+WatchEvent AlertFailedEvent(std::string command, std::string what) {
+    return MakeEvent(EventId::AlertFailed, {std::move(command), std::move(what)});
 }
 
 WatchEvent SettingDefaultEvent(std::string name, std::string value, std::string why, std::string defaultText) {

@@ -45,8 +45,9 @@ struct MessageTemplate {
 // what: the rest of "The history database ..." (e.g. "could not be opened");
 // message: the database's own words.
 [[nodiscard]] WatchEvent StoreFailedEvent(std::string what, std::string message);
-// For the alert launcher: what happened to the command (e.g. "could not start (error 2)").
-[[nodiscard]] WatchEvent AlertFailedEvent(EventId alertedEvent, std::string what);
+// For the alert launcher: the command line and what happened to it (see
+// watch/AlertEnvironment.h for the texts).
+[[nodiscard]] WatchEvent AlertFailedEvent(std::string command, std::string what);
 [[nodiscard]] WatchEvent SettingDefaultEvent(std::string name, std::string value, std::string why,
                                              std::string defaultText);
 

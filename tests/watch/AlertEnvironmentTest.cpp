@@ -1,4 +1,5 @@
 #include "watch/AlertEnvironment.h"
+#include "watch/WatchMessages.h"
 
 #include <gtest/gtest.h>
 

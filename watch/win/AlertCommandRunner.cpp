@@ -8,6 +8,7 @@
 #include "common/AnsiText.h"
 #include "common/win/SystemText.h"
 #include "watch/AlertEnvironment.h"
+#include "watch/WatchMessages.h"
 
 namespace velmora::win {
 namespace {

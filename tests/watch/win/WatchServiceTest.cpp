@@ -15,7 +15,7 @@
 #include "common/ServiceNames.h"
 #include "common/win/UniqueHandle.h"
 #include "tests/fakes/RecordingEventSink.h"
-#include "watch/win/IdleWatchWork.h"
+#include "tests/fakes/win/IdleWatchWork.h"
 
 namespace velmora::win {
 namespace {

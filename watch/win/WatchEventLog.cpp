@@ -1,4 +1,4 @@
-#include "common/win/WatchEventLog.h"
+#include "watch/win/WatchEventLog.h"
 
 #include <string>
 #include <vector>

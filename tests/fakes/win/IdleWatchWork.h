@@ -1,9 +1,9 @@
 #pragma once
-// Stands in for the watch's sampling work until that is wired in: waits for
-// the stop and counts the sample requests, so the service around it can be
-// installed, started, asked for samples and stopped.
+// Stands in for the watch's sampling work in tests of the service around it:
+// waits for the stop and counts the sample requests.
 
 #include <atomic>
+#include <system_error>
 
 #include "common/win/UniqueHandle.h"
 #include "watch/win/WatchWork.h"
@@ -13,11 +13,13 @@ namespace velmora::win {
 class IdleWatchWork final : public WatchWork {
 public:
     // Raises std::system_error when the stop event cannot be created.
-    IdleWatchWork();
+    IdleWatchWork() : stop_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+        if (!stop_) throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "stop event");
+    }
 
-    void Run() override;
+    void Run() override { ::WaitForSingleObject(stop_.get(), INFINITE); }
     void RequestSample() noexcept override { ++sampleRequests_; }
-    void Stop() noexcept override;
+    void Stop() noexcept override { ::SetEvent(stop_.get()); }
 
     [[nodiscard]] unsigned SampleRequests() const noexcept { return sampleRequests_.load(); }
 
