@@ -111,7 +111,7 @@ done
 check "no committed sample was lost while the watch was killed $kills times" test "$lost" -eq 0
 check "the database passes its integrity check" test "$(sqlite3 "$db" 'PRAGMA integrity_check')" = ok
 check "every stored run has all its samples" test "$(sqlite3 "$db" \
-  "SELECT count(*) FROM runs r WHERE r.error IS NULL AND r.drives != (SELECT count(*) FROM samples s WHERE s.time = r.started)")" = 0
+  "SELECT count(*) FROM runs r WHERE r.drives > (SELECT count(*) FROM samples s WHERE s.time BETWEEN r.started AND r.finished)")" = 0
 
 # --- A damaged database is set aside ------------------------------------------
 rm -f "$db-wal" "$db-shm"
