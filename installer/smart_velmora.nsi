@@ -1,5 +1,6 @@
 ; Setup program of VELMORA SSD Toolbox: a per-machine, 64-bit installation of
-; the service, the toolbox and the console program.
+; the data service, the health watch service, the toolbox and the console
+; program.
 ;
 ; Defines given by the build (makensis -D...):
 ;   BIN_DIR       folder of the built programs and the message file
@@ -8,9 +9,12 @@
 ;   VERSION       product version, such as 1.01
 ;   OUT_FILE      path of the setup program to write
 ;
-; Exit status (also with /S): 0 installed and the service running; 2 aborted
-; (the service could not be removed or registered, or a file could not be
-; written); 3 installed, but the service did not start.
+; Exit status (also with /S): 0 installed and both services running; 2 aborted
+; (a service could not be removed or registered, or a file could not be
+; written); 3 installed, but a service did not start.
+;
+; The uninstaller keeps the watch's history (%ProgramData%\VELMORA\History,
+; the users' data) unless it is given /PURGE.
 
 Unicode true
 Target amd64-unicode
@@ -18,13 +22,15 @@ ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 
+!include FileFunc.nsh
 !include LogicLib.nsh
 !include MUI2.nsh
 
 !define PRODUCT "VELMORA SSD Toolbox"
 !define PUBLISHER "VELMORA"
 !define SERVICE "SMART_VELMORA"
-!define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\${SERVICE}"
+!define WATCH "SMART_VELMORA_WATCH"
+!define SERVICES_KEY "SYSTEM\CurrentControlSet\Services"
 !define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\SMART VELMORA.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${SERVICE}"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
@@ -60,32 +66,32 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; Stops the service and removes its registration with "sc delete", whichever
+; Stops a service and removes its registration with "sc delete", whichever
 ; folder the registered program lies in (an older copy may live elsewhere).
-; The service program's own /UNINSTALL switch is not used here: on failure it
-; shows a message box even with /SILENT, which would stall a silent setup.
 ; Then waits until the Service Control Manager has forgotten the service, so
 ; that it can be registered again. Leaves $0 = 0 when no service is left.
-!macro DEFINE_REMOVE_SERVICE PREFIX
-Function ${PREFIX}RemoveService
+; The watch depends on the data service and goes first: Windows would refuse
+; to stop the data service under it.
+!macro DEFINE_REMOVE_SERVICE PREFIX NAME
+Function ${PREFIX}Remove_${NAME}
   Push $1
   Push $2
   ClearErrors
-  ReadRegStr $1 HKLM "${SERVICE_KEY}" "ImagePath"
+  ReadRegStr $1 HKLM "${SERVICES_KEY}\${NAME}" "ImagePath"
   ${If} ${Errors}
     StrCpy $0 0
     Goto done
   ${EndIf}
-  DetailPrint "Stopping the service ${SERVICE} ($1)"
-  nsExec::ExecToLog '"$SYSDIR\net.exe" stop ${SERVICE}'
+  DetailPrint "Stopping the service ${NAME} ($1)"
+  nsExec::ExecToLog '"$SYSDIR\net.exe" stop ${NAME}'
   Pop $0
-  DetailPrint "Removing the service ${SERVICE}"
-  nsExec::ExecToLog '"$SYSDIR\sc.exe" delete ${SERVICE}'
+  DetailPrint "Removing the service ${NAME}"
+  nsExec::ExecToLog '"$SYSDIR\sc.exe" delete ${NAME}'
   Pop $0
   StrCpy $2 0
   ${Do}
     ClearErrors
-    ReadRegStr $1 HKLM "${SERVICE_KEY}" "ImagePath"
+    ReadRegStr $1 HKLM "${SERVICES_KEY}\${NAME}" "ImagePath"
     ${If} ${Errors}
       StrCpy $0 0
       ${ExitDo}
@@ -102,8 +108,36 @@ done:
   Pop $1
 FunctionEnd
 !macroend
-!insertmacro DEFINE_REMOVE_SERVICE ""
-!insertmacro DEFINE_REMOVE_SERVICE "un."
+!insertmacro DEFINE_REMOVE_SERVICE "" ${WATCH}
+!insertmacro DEFINE_REMOVE_SERVICE "" ${SERVICE}
+!insertmacro DEFINE_REMOVE_SERVICE "un." ${WATCH}
+!insertmacro DEFINE_REMOVE_SERVICE "un." ${SERVICE}
+
+; Registers a service with its program's own /INSTALL /SILENT (the watch's
+; also makes its history folder); aborts the setup with exit status 2 when
+; that fails.
+!macro REGISTER_SERVICE NAME PROGRAM
+  DetailPrint "Registering the service ${NAME}"
+  ClearErrors
+  ExecWait '"$INSTDIR\${PROGRAM}" /INSTALL /SILENT' $0
+  ${If} ${Errors}
+  ${OrIf} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "The service ${NAME} could not be registered (error $0)." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+!macroend
+
+; Starts a service; exit status 3 when it does not start.
+!macro START_SERVICE NAME
+  DetailPrint "Starting the service ${NAME}"
+  nsExec::ExecToLog '"$SYSDIR\net.exe" start ${NAME}'
+  Pop $0
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONEXCLAMATION "The service ${NAME} is installed but did not start ($0).$\nIt starts with the next system start." /SD IDOK
+    SetErrorLevel 3
+  ${EndIf}
+!macroend
 
 Function .onInit
   SetRegView 64
@@ -116,9 +150,12 @@ Function un.onInit
 FunctionEnd
 
 Section "Install"
-  Call RemoveService
+  Call Remove_${WATCH}
+  ${If} $0 = 0
+    Call Remove_${SERVICE}
+  ${EndIf}
   ${If} $0 != 0
-    MessageBox MB_OK|MB_ICONSTOP "The installed service ${SERVICE} could not be removed.$\nClose every program that shows services and run the setup again." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "An installed service could not be removed.$\nClose every program that shows services and run the setup again." /SD IDOK
     SetErrorLevel 2
     Abort
   ${EndIf}
@@ -128,6 +165,7 @@ Section "Install"
   File "${BIN_DIR}/SMART_VELMORA.exe"
   File "${BIN_DIR}/SMART_VELMORA_SV.exe"
   File "${BIN_DIR}/SMART_VELMORA_CLI.exe"
+  File "${BIN_DIR}/SMART_VELMORA_WATCH.exe"
   File "${BIN_DIR}/SMART_VELMORA_Messages.dll"
   File "/oname=LICENSE.txt" "${LICENSE_FILE}"
   SetOutPath "$INSTDIR\docs"
@@ -151,32 +189,26 @@ Section "Install"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 
-  ; Event source of both programs: entries are shown through message 0, "%1".
+  ; Event source of every program: error reports through message 0, "%1";
+  ; the watch's events through their own numbers.
   WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\SMART_VELMORA_Messages.dll"
   WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
 
   CreateShortcut "${SHORTCUT}" "$INSTDIR\SMART_VELMORA.exe" "" "$INSTDIR\SMART_VELMORA.exe" 0 SW_SHOWNORMAL "" "${PRODUCT}"
 
-  DetailPrint "Registering the service ${SERVICE}"
-  ClearErrors
-  ExecWait '"$INSTDIR\SMART_VELMORA_SV.exe" /INSTALL /SILENT' $0
-  ${If} ${Errors}
-  ${OrIf} $0 != 0
-    MessageBox MB_OK|MB_ICONSTOP "The service ${SERVICE} could not be registered (error $0)." /SD IDOK
-    SetErrorLevel 2
-    Abort
-  ${EndIf}
-  DetailPrint "Starting the service ${SERVICE}"
-  nsExec::ExecToLog '"$SYSDIR\net.exe" start ${SERVICE}'
-  Pop $0
-  ${If} $0 != 0
-    MessageBox MB_OK|MB_ICONEXCLAMATION "The service ${SERVICE} is installed but did not start ($0).$\nIt starts with the next system start." /SD IDOK
-    SetErrorLevel 3
-  ${EndIf}
+  !insertmacro REGISTER_SERVICE ${SERVICE} SMART_VELMORA_SV.exe
+  !insertmacro REGISTER_SERVICE ${WATCH} SMART_VELMORA_WATCH.exe
+  ; The watch samples at start, through the data service: that one first.
+  !insertmacro START_SERVICE ${SERVICE}
+  !insertmacro START_SERVICE ${WATCH}
 SectionEnd
 
 Section "Uninstall"
-  Call un.RemoveService
+  Call un.Remove_${WATCH}
+  ${If} $0 != 0
+    DetailPrint "The service ${WATCH} could not be removed; it goes with the next system start."
+  ${EndIf}
+  Call un.Remove_${SERVICE}
   ${If} $0 != 0
     DetailPrint "The service ${SERVICE} could not be removed; it goes with the next system start."
   ${EndIf}
@@ -184,6 +216,7 @@ Section "Uninstall"
   Delete "$INSTDIR\SMART_VELMORA.exe"
   Delete "$INSTDIR\SMART_VELMORA_SV.exe"
   Delete "$INSTDIR\SMART_VELMORA_CLI.exe"
+  Delete "$INSTDIR\SMART_VELMORA_WATCH.exe"
   Delete "$INSTDIR\SMART_VELMORA_Messages.dll"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\docs\user-guide.md"
@@ -198,5 +231,14 @@ Section "Uninstall"
   Delete "${SHORTCUT}"
   DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
-  ; Each user's settings under HKCU\SOFTWARE\VELMORA\Corvexa stay.
+  ; Each user's settings under HKCU\SOFTWARE\VELMORA\Corvexa stay, and so
+  ; does the watch's history unless /PURGE asks for it to go.
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/PURGE" $2
+  ${IfNot} ${Errors}
+    DetailPrint "Removing the history $APPDATA\VELMORA\History"
+    RMDir /r "$APPDATA\VELMORA\History"
+    RMDir "$APPDATA\VELMORA"
+  ${EndIf}
 SectionEnd

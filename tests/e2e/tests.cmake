@@ -16,3 +16,11 @@ add_test(NAME product_end_to_end
           bash ${CMAKE_CURRENT_LIST_DIR}/product-end-to-end.sh
           ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-e2e ${PROJECT_SOURCE_DIR} ${PROJECT_VERSION})
 set_tests_properties(product_end_to_end PROPERTIES TIMEOUT 900 RESOURCE_LOCK smart_velmora_pipe)
+
+# The health watch end to end: its own prefix; it installs the data service too.
+find_program(VELMORA_SQLITE3 sqlite3 REQUIRED)
+add_test(NAME watch_end_to_end
+  COMMAND xvfb-run -a -s "${VELMORA_XVFB_SCREEN}"
+          bash ${CMAKE_CURRENT_LIST_DIR}/watch-end-to-end.sh
+          ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-watch-e2e ${PROJECT_SOURCE_DIR})
+set_tests_properties(watch_end_to_end PROPERTIES TIMEOUT 900 RESOURCE_LOCK smart_velmora_pipe)
