@@ -49,7 +49,7 @@ cp "$source/examples/demo-drives.ini" "$set_file"
 machine_key='HKLM\SOFTWARE\VELMORA\Corvexa'
 wine reg add "$machine_key" /v SimulatedDrives /t REG_SZ /d 'C:\ProgramData\VELMORA\demo-drives.ini' /f >/dev/null 2>&1
 # Each alert appends its variables to one file.
-wine reg add "$machine_key" /v AlertCommand /t REG_SZ /d 'cmd.exe /c set VELMORA_ >> C:\ProgramData\alerts.txt' /f >/dev/null 2>&1
+wine reg add "$machine_key" /v AlertCommand /t REG_SZ /d 'cmd.exe /c set VELMORA_>>C:\ProgramData\alerts.txt' /f >/dev/null 2>&1
 
 start=$(now_ms)
 wine "$bin/SMART_VELMORA_Setup.exe" /S; setup_status=$?

@@ -14,7 +14,9 @@
 #include "servicehost/win/ServiceFramework.h"
 #include "servicehost/win/ServiceInstaller.h"
 #include "watch/win/HistoryFolderSetup.h"
-#include "watch/win/IdleWatchWork.h"
+#include "watch/WatchSettings.h"
+#include "watch/win/RegistrySettingsReader.h"
+#include "watch/win/SamplingWork.h"
 #include "watch/win/WatchService.h"
 
 namespace {
@@ -38,7 +40,8 @@ int main(int argc, char** argv) {
             MessageBoxUi ui;
             return RunInstallerCommand(line, WatchServiceSettings(), ModulePath(), ui, PrepareHistoryFolder);
         }
-        IdleWatchWork work;
+        RegistrySettingsReader settings;
+        SamplingWork work(velmora::watch::LoadWatchSettings(settings));
         return RunWatchService(work);
     } catch (const std::exception& e) {
         LogStartFailure(e.what());

@@ -1,0 +1,54 @@
+#include "watch/win/SamplingWork.h"
+
+#include <memory>
+#include <optional>
+
+#include "common/AnsiText.h"
+#include "common/DriveSetEnvironment.h"
+#include "common/win/ComScope.h"
+#include "common/win/ComSecurity.h"
+#include "common/win/ComWmiSource.h"
+#include "common/win/DriveSetConfig.h"
+#include "common/win/ProgramDataPaths.h"
+#include "common/win/Win32DeviceIo.h"
+#include "drives/win/Win32PipeSystem.h"
+#include "watch/DriveSampler.h"
+
+namespace velmora::win {
+
+namespace {
+
+// Everything a sample needs on the worker thread, in the order it must be
+// made: COM first (WMI's objects belong to this thread), then its security,
+// which a service process sets once before any COM object exists.
+class WorkerSampler final : public watch::DriveSampler {
+public:
+    explicit WorkerSampler(watch::WatchClock& clock)
+        : com_(COINIT_MULTITHREADED),
+          security_(InitializeComSecurity()),
+          drives_(ReadSimulatedDrivesSetting(), machineWmi_, machineDevices_),
+          sampler_(drives_.Wmi(), drives_.Devices(), pipes_, clock) {}
+
+    [[nodiscard]] watch::SampleOutcome Sample(const std::atomic<bool>& stop) override { return sampler_.Sample(stop); }
+
+private:
+    ComScope com_;
+    HRESULT security_;
+    ComWmiSource machineWmi_;
+    Win32DeviceIo machineDevices_;
+    DriveSetEnvironment drives_;
+    Win32PipeSystem pipes_;
+    watch::SourcesSampler sampler_;
+};
+
+}  // namespace
+
+SamplingWork::SamplingWork(watch::LoadedSettings settings)
+    // The database path is in the system code page; SQLite takes UTF-8.
+    : store_(AnsiToUtf8(HistoryDatabasePath())),
+      alerts_(settings.Settings.AlertCommand, events_),
+      runner_(std::move(settings), watch::WatchParts{clock_, store_, events_, alerts_, [this] {
+                                                         return std::make_unique<WorkerSampler>(clock_);
+                                                     }}) {}
+
+}  // namespace velmora::win
