@@ -14,7 +14,7 @@ work=$(mktemp -d)
 failures=0
 check() {  # description, command...
   local what=$1; shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures+1)); fi
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures+1)); return 1; fi
 }
 cleanup() {
   wine_end "$prefix"
@@ -44,6 +44,9 @@ done
 
 # --- A fresh prefix, prepared as an administrator would -------------------
 wine_fresh_prefix "$prefix"
+# Services under Wine stop when the last program of the prefix ends, unless
+# its wineserver stays: the watch must live through the test's pauses.
+wineserver -p
 mkdir -p "$(dirname "$set_file")"
 cp "$source/examples/demo-drives.ini" "$set_file"
 machine_key='HKLM\SOFTWARE\VELMORA\Corvexa'
@@ -84,7 +87,8 @@ check "the drive turned BAD gives event 1001" json "len($(events_of 1001 $sata))
 sleep 10
 cli watch --now >/dev/null 2>&1
 history_json
-check "the next sample does not repeat event 1001" json "len($(events_of 1001 $sata)) == 1 and len($(samples $sata)) >= 4"
+check "the next sample does not repeat event 1001" json "len($(events_of 1001 $sata)) == 1 and len($(samples $sata)) >= 4" ||
+  python3 -c "import json,sys; d=json.load(open(sys.argv[1])); print([(e['event_id'], e['serial_number']) for e in d['events']]); print([(s['time'], s['status']) for s in [x for x in d['drives'] if x['serial_number'] == '$sata'][0]['samples']])" "$work/history.json"
 alert_ran() { grep -q "VELMORA_EVENT_ID=1001" "$alerts" 2>/dev/null; }
 check "the alert command ran for event 1001" wait_for 20 alert_ran
 check "the alert command got the drive in its variables" bash -c "
@@ -107,6 +111,7 @@ for i in $(seq 1 $kills); do
   sleep "0.$((RANDOM % 10))"
   WINEPREFIX=$prefix wineserver -k 2>/dev/null
   wait
+  wineserver -p
 done
 check "no committed sample was lost while the watch was killed $kills times" test "$lost" -eq 0
 check "the database passes its integrity check" test "$(sqlite3 "$db" 'PRAGMA integrity_check')" = ok
