@@ -14,7 +14,7 @@ public:
     virtual void Run() = 0;
     // Take a sample soon (control 128, the console's "watch --now").
     virtual void RequestSample() noexcept = 0;
-    // Return from Run soon. The service waits 800 ms for that, then reports
+    // Return from Run soon. The service waits 500 ms for that, then reports
     // itself stopped and the process ends with the work unfinished.
     virtual void Stop() noexcept = 0;
 };
