@@ -18,6 +18,10 @@ namespace velmora::win {
 
 namespace {
 
+// How long the first sample waits for the data service's pipe to appear.
+constexpr ULONGLONG kDataServiceWaitMs = 30000;
+constexpr DWORD kPipeCheckMs = 100;
+
 // Everything a sample needs on the worker thread, in the order it must be
 // made: COM first (WMI's objects belong to this thread), then its security,
 // which a service process sets once before any COM object exists.
@@ -29,9 +33,28 @@ public:
           drives_(ReadSimulatedDrivesSetting(), machineWmi_, machineDevices_),
           sampler_(drives_.Wmi(), drives_.Devices(), pipes_, clock) {}
 
-    [[nodiscard]] watch::SampleOutcome Sample(const std::atomic<bool>& stop) override { return sampler_.Sample(stop); }
+    [[nodiscard]] watch::SampleOutcome Sample(const std::atomic<bool>& stop) override {
+        if (first_) WaitForDataService(stop);
+        first_ = false;
+        return sampler_.Sample(stop);
+    }
 
 private:
+    // When the system starts, the data service may report itself running
+    // before its pipe exists (and Wine starts both at once): the first sample
+    // waits for the pipe, so a start does not make every drive UNKNOWN for
+    // one sample. A data service that never comes still gets its sample.
+    void WaitForDataService(const std::atomic<bool>& stop) {
+        const ULONGLONG deadline = ::GetTickCount64() + kDataServiceWaitMs;
+        std::uint32_t error = 0;
+        while (!stop && ::GetTickCount64() < deadline) {
+            // Present, free or busy: only a missing pipe is worth waiting for.
+            if (pipes_.WaitForPipe(kPipeCheckMs, error) || error != ERROR_FILE_NOT_FOUND) return;
+            ::Sleep(kPipeCheckMs);
+        }
+    }
+
+    bool first_ = true;
     ComScope com_;
     HRESULT security_;
     ComWmiSource machineWmi_;
