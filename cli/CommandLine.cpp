@@ -62,6 +62,9 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         takeJson();
         result.Error = TakeHistoryOptions(command, rest);
         if (!result.Error.empty()) return result;
+    } else if (verb == "forecast") {
+        command.Kind = CommandKind::Forecast;
+        takeJson();
     } else if (verb == "watch") {
         command.Kind = CommandKind::WatchNow;
         if (rest.empty() || rest[0] != "--now") {
@@ -112,13 +115,15 @@ std::string UsageText() {
            "  history [--json] [--drive SERIAL] [--since YYYY-MM-DD]\n"
            "                    show what the health watch stored: every drive's samples\n"
            "                    and the events, of one drive only, or from a day on (UTC)\n"
+           "  forecast [--json] when each drive's life meter reaches 0 % at the rate of its\n"
+           "                    last 90 days in the history\n"
            "  watch --now       ask the health watch for a sample now and wait until it\n"
            "                    is stored (at most 30 seconds)\n"
            "  --help            show this text\n"
            "\n"
            "Exit status of status: 0 every drive OK, 1 some drive BAD, 2 some drive\n"
-           "UNKNOWN, 3 no VELMORA drive, 4 failure. history: 0, 3 no history yet,\n"
-           "4 failure. Other commands: 0 or 4.\n";
+           "UNKNOWN, 3 no VELMORA drive, 4 failure. history and forecast: 0, 3 no\n"
+           "history yet, 4 failure. Other commands: 0 or 4.\n";
 }
 
 }  // namespace velmora::cli

@@ -9,7 +9,7 @@
 
 namespace velmora::cli {
 
-enum class CommandKind { Status, Raw, Capture, Updates, History, WatchNow, Help };
+enum class CommandKind { Status, Raw, Capture, Updates, History, Forecast, WatchNow, Help };
 
 struct Command {
     CommandKind Kind = CommandKind::Help;

@@ -25,6 +25,7 @@
 #include "drives/win/Win32PipeSystem.h"
 #include "cli/CaptureCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/ForecastCommand.h"
 #include "cli/HistoryCommand.h"
 #include "cli/StatusCommand.h"
 #include "cli/UpdatesCommand.h"
@@ -101,7 +102,8 @@ int WriteOutput(const cli::ConsoleOutput& output) {
     return output.ExitStatus;
 }
 
-// history and watch --now read a file any user may read: no COM, no OS check.
+// history, forecast and watch --now read a file any user may read: no COM,
+// no OS check.
 int RunWatchCommand(const cli::Command& command) {
     const std::string path = HistoryDatabasePathUtf8();
     if (path.empty()) {
@@ -113,6 +115,7 @@ int RunWatchCommand(const cli::Command& command) {
         cli::SystemWatchNowClock clock;
         return WriteOutput(cli::RunWatchNow(control, clock, path));
     }
+    if (command.Kind == cli::CommandKind::Forecast) return WriteOutput(cli::RunForecast(path, command.Json));
     cli::HistoryQuery query;
     query.Json = command.Json;
     // The command line is in the system code page, the history in UTF-8.
@@ -132,7 +135,8 @@ int Run(const std::vector<std::string>& arguments) {
         WriteAll(stdout, cli::UsageText());
         return cli::exit_status::AllOk;
     }
-    if (command.Kind == cli::CommandKind::History || command.Kind == cli::CommandKind::WatchNow)
+    if (command.Kind == cli::CommandKind::History || command.Kind == cli::CommandKind::Forecast ||
+        command.Kind == cli::CommandKind::WatchNow)
         return RunWatchCommand(command);
 
     win::ComScope com(COINIT_APARTMENTTHREADED);
@@ -179,6 +183,7 @@ int Run(const std::vector<std::string>& arguments) {
         return output.ExitStatus;
     }
     case cli::CommandKind::History:
+    case cli::CommandKind::Forecast:
     case cli::CommandKind::WatchNow:
     case cli::CommandKind::Help:
         break;

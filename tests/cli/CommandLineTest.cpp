@@ -25,6 +25,7 @@ TEST(CommandLine, AcceptsEveryCommandWithItsOptions) {
         {{"history"}, CommandKind::History, false, std::nullopt},
         {{"history", "--since", "2026-12-08", "--json", "--drive", "VMQ5000001"}, CommandKind::History, true,
          std::nullopt, std::string("VMQ5000001"), 1796688000},
+        {{"forecast", "--json"}, CommandKind::Forecast, true, std::nullopt},
         {{"watch", "--now"}, CommandKind::WatchNow, false, std::nullopt},
         {{"--help"}, CommandKind::Help, false, std::nullopt},
     };
@@ -45,6 +46,7 @@ TEST(CommandLine, RejectsWhatNoCommandTakes) {
         {"raw", "a", "b"}, {"raw", ""}, {"updates", "--jsn"},
         {"history", "--drive"}, {"history", "--drive", ""}, {"history", "--drive", "A", "--drive", "B"},
         {"history", "--since"}, {"history", "extra"}, {"watch"}, {"watch", "--now", "extra"}, {"watch", "--later"},
+        {"forecast", "extra"},
     };
     for (const auto& arguments : cases) {
         const ParseResult result = ParseCommandLine(arguments);
