@@ -1,15 +1,13 @@
 #include "cli/ForecastCommand.h"
 
 #include <charconv>
-#include <limits>
-#include <vector>
 
 #include "cli/CommandLine.h"
 #include "cli/HistoryCommand.h"
 #include "common/AnsiText.h"
 #include "common/JsonText.h"
 #include "history/HistoryReader.h"
-#include "history/WearForecast.h"
+#include "history/StoredForecast.h"
 
 namespace velmora::cli {
 
@@ -50,44 +48,25 @@ std::string DriveText(const history::DriveRow& drive, const history::WearForecas
            std::to_string(f.BasisDays) + " days)\n";
 }
 
-ConsoleOutput Failed(const std::string& databasePath, const std::string& error) {
-    ConsoleOutput output;
-    output.Err = "Cannot read the history " + Utf8ToAnsi(databasePath) + ": " + error + "\n";
-    output.ExitStatus = exit_status::Failure;
-    return output;
-}
-
 }  // namespace
 
 ConsoleOutput RunForecast(const std::string& databasePath, bool json) {
     history::HistoryReader reader(databasePath);
-    if (reader.Outcome() == history::OpenOutcome::NoHistory) {
-        ConsoleOutput output;
-        output.Err = std::string(kNoHistoryText) + "\n";
-        output.ExitStatus = exit_status::NoDrive;
-        return output;
-    }
-    if (reader.Outcome() == history::OpenOutcome::Failed) return Failed(databasePath, reader.Error());
+    if (auto refused = RefuseUnopenedHistory(reader, databasePath)) return *refused;
     const auto drives = reader.Drives();
-    if (!drives.Ok()) return Failed(databasePath, drives.Error);
+    if (!drives.Ok()) return CannotReadHistory(databasePath, drives.Error);
 
     ConsoleOutput output;
     output.Out = json ? "{\"drives\": [" : "";
     for (std::size_t i = 0; i < drives.Value.size(); ++i) {
         const history::DriveRow& drive = drives.Value[i];
-        std::vector<history::WearPoint> points;
-        const auto visited = reader.VisitSamples(drive.Id, std::numeric_limits<std::int64_t>::min(),
-                                                 [&](const history::SampleRow& sample) {
-                                                     if (sample.Refreshed.value_or(false) && sample.LifeMeter)
-                                                         points.push_back({sample.Time, *sample.LifeMeter, sample.GBWritten});
-                                                 });
-        if (!visited.Ok()) return Failed(databasePath, visited.Error);
-        const history::WearForecast forecast = history::ForecastWear(points);
+        const auto forecast = history::ForecastStoredDrive(reader, drive.Id);
+        if (!forecast.Ok()) return CannotReadHistory(databasePath, forecast.Error);
         if (json) {
-            output.Out += (i ? ", " : "") + DriveJson(drive, forecast);
+            output.Out += (i ? ", " : "") + DriveJson(drive, forecast.Value);
         } else {
             // The history is UTF-8, the console shows the system code page.
-            output.Out += Utf8ToAnsi(DriveText(drive, forecast));
+            output.Out += Utf8ToAnsi(DriveText(drive, forecast.Value));
         }
     }
     if (json) output.Out += "]}\n";

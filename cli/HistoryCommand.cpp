@@ -282,34 +282,38 @@ struct HistoryRows {
     return {};
 }
 
-ConsoleOutput Failed(const std::string& databasePath, const std::string& error) {
+}  // namespace
+
+ConsoleOutput CannotReadHistory(const std::string& databasePath, const std::string& error) {
     ConsoleOutput output;
     output.Err = "Cannot read the history " + Utf8ToAnsi(databasePath) + ": " + error + "\n";
     output.ExitStatus = exit_status::Failure;
     return output;
 }
 
-}  // namespace
+std::optional<ConsoleOutput> RefuseUnopenedHistory(const history::HistoryReader& reader,
+                                                   const std::string& databasePath) {
+    if (reader.Outcome() == history::OpenOutcome::Opened) return std::nullopt;
+    if (reader.Outcome() == history::OpenOutcome::Failed) return CannotReadHistory(databasePath, reader.Error());
+    ConsoleOutput output;
+    output.Err = std::string(kNoHistoryText) + "\n";
+    output.ExitStatus = exit_status::NoDrive;
+    return output;
+}
 
 ConsoleOutput RunHistory(const std::string& databasePath, const HistoryQuery& query) {
     history::HistoryReader reader(databasePath);
-    if (reader.Outcome() == history::OpenOutcome::NoHistory) {
-        ConsoleOutput output;
-        output.Err = std::string(kNoHistoryText) + "\n";
-        output.ExitStatus = exit_status::NoDrive;
-        return output;
-    }
-    if (reader.Outcome() == history::OpenOutcome::Failed) return Failed(databasePath, reader.Error());
+    if (auto refused = RefuseUnopenedHistory(reader, databasePath)) return *refused;
 
     const std::optional<std::string_view> serial =
         query.SerialNumber ? std::optional<std::string_view>(*query.SerialNumber) : std::nullopt;
     auto drives = reader.Drives(serial);
-    if (!drives.Ok()) return Failed(databasePath, drives.Error);
+    if (!drives.Ok()) return CannotReadHistory(databasePath, drives.Error);
     auto events = reader.Events(query.Since, serial);
-    if (!events.Ok()) return Failed(databasePath, events.Error);
+    if (!events.Ok()) return CannotReadHistory(databasePath, events.Error);
     const HistoryRows rows{std::move(drives.Value), std::move(events.Value)};
     const auto samples = reader.SampleCount(query.Since, serial);
-    if (!samples.Ok()) return Failed(databasePath, samples.Error);
+    if (!samples.Ok()) return CannotReadHistory(databasePath, samples.Error);
 
     ConsoleOutput output;
     // Three years of hourly samples of 16 drives make some 100 MB of JSON:
@@ -319,7 +323,7 @@ ConsoleOutput RunHistory(const std::string& databasePath, const HistoryQuery& qu
                        (rows.Drives.size() + rows.Events.size()) * 512);
     const std::string error =
         query.Json ? WriteJson(reader, rows, query.Since, output.Out) : WriteText(reader, rows, query, output.Out);
-    if (!error.empty()) return Failed(databasePath, error);
+    if (!error.empty()) return CannotReadHistory(databasePath, error);
     return output;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/StatusCommand.h"
+#include "history/HistoryReader.h"
 
 namespace velmora::cli {
 
@@ -21,6 +22,13 @@ struct HistoryQuery {
 // databasePath: UTF-8. JSON is UTF-8; text is in the system code page, as
 // the console shows it.
 [[nodiscard]] ConsoleOutput RunHistory(const std::string& databasePath, const HistoryQuery& query);
+
+// The answers shared by the commands that read the history: exit 4 with
+// the reason when it cannot be read, and, for a reader that did not open,
+// exit 3 when there is no history yet.
+[[nodiscard]] ConsoleOutput CannotReadHistory(const std::string& databasePath, const std::string& error);
+[[nodiscard]] std::optional<ConsoleOutput> RefuseUnopenedHistory(const history::HistoryReader& reader,
+                                                                 const std::string& databasePath);
 
 inline constexpr char kNoHistoryText[] = "No history yet: is the SMART_VELMORA_WATCH service running?";
 

@@ -20,6 +20,10 @@ constexpr char kSamplesSql[] =
     "SELECT time, refreshed, power_on_hours, power_cycles, max_erase_count, avg_erase_count, gb_written, "
     "temperature, over_temperature, life_meter, status FROM samples WHERE drive_id = ?1 AND time >= ?2 "
     "ORDER BY time";
+// Read backwards along the primary key, so it stops at the first match.
+constexpr char kNewestWearSql[] =
+    "SELECT time FROM samples WHERE drive_id = ?1 AND refreshed = 1 AND life_meter IS NOT NULL "
+    "ORDER BY time DESC LIMIT 1";
 constexpr char kAllCountSql[] = "SELECT count(*) FROM samples WHERE time >= ?1";
 constexpr char kCountBySerialSql[] =
     "SELECT count(*) FROM samples WHERE time >= ?1 AND drive_id IN (SELECT id FROM drives WHERE serial_number = ?2)";
@@ -215,6 +219,17 @@ ReadResult<std::vector<EventRow>> HistoryReader::Events(std::int64_t since,
                                     Text(statement, 3), Text(statement, 4)});
         });
     }
+    if (code != SQLITE_DONE) result.Error = DatabaseError();
+    sqlite3_reset(statement);
+    return result;
+}
+
+ReadResult<std::optional<std::int64_t>> HistoryReader::NewestWearTime(std::int64_t driveId) {
+    ReadResult<std::optional<std::int64_t>> result;
+    sqlite3_stmt* statement = Prepare(newestWear_, kNewestWearSql, result.Error);
+    if (!statement) return result;
+    int code = sqlite3_bind_int64(statement, 1, driveId);
+    if (code == SQLITE_OK) code = StepAll(statement, [&] { result.Value = sqlite3_column_int64(statement, 0); });
     if (code != SQLITE_DONE) result.Error = DatabaseError();
     sqlite3_reset(statement);
     return result;

@@ -99,6 +99,9 @@ public:
     [[nodiscard]] ReadResult<std::size_t> VisitSamples(std::int64_t driveId, std::int64_t since,
                                                        const std::function<void(const SampleRow&)>& visit);
 
+    // The time of the drive's newest refreshed sample with a life meter.
+    [[nodiscard]] ReadResult<std::optional<std::int64_t>> NewestWearTime(std::int64_t driveId);
+
     // Events at or after `since`, oldest first; with a serial number only
     // the events about a drive of that serial number.
     [[nodiscard]] ReadResult<std::vector<EventRow>> Events(std::int64_t since,
@@ -124,7 +127,8 @@ private:
     std::unique_ptr<sqlite3, DatabaseDeleter> database_;
     OpenOutcome outcome_ = OpenOutcome::Failed;
     std::string error_;
-    Statement allDrives_, drivesBySerial_, samples_, allCount_, countBySerial_, allEvents_, eventsBySerial_, latestRun_;
+    Statement allDrives_, drivesBySerial_, samples_, allCount_, countBySerial_, allEvents_, eventsBySerial_, latestRun_,
+        newestWear_;
 };
 
 }  // namespace velmora::history

@@ -15,6 +15,7 @@
 #include "common/PipeRecords.h"
 #include "service/win/SmartVelmoraService.h"
 #include "tests/service/win/ServiceTestSupport.h"
+#include "tests/fakes/win/ServiceConfigQuery.h"
 
 namespace velmora::testing {
 namespace {
@@ -112,11 +113,9 @@ protected:
 TEST_F(InstalledService, IsRegisteredWithItsQuotedPathToStartAutomatically) {
     win::ServiceHandle service = OpenService(win::kServiceName, SERVICE_QUERY_CONFIG);
     ASSERT_TRUE(service);
-    DWORD needed = 0;
-    ::QueryServiceConfigA(service.get(), nullptr, 0, &needed);
-    std::vector<unsigned char> buffer(needed);
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    ASSERT_TRUE(::QueryServiceConfigA(service.get(), config, needed, &needed));
+    testing::ServiceConfigQuery query(service.get());
+    ASSERT_TRUE(query.Ok());
+    const QUERY_SERVICE_CONFIGA* config = query.Config();
     EXPECT_EQ(std::string(config->lpBinaryPathName), std::string("\"") + kInstalledExe + "\"");
     EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
     EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));

@@ -17,6 +17,7 @@
 #include "servicehost/win/ServiceInstaller.h"
 #include "tests/service/win/ServiceTestSupport.h"
 #include "watch/win/WatchService.h"
+#include "tests/fakes/win/ServiceConfigQuery.h"
 
 namespace velmora::testing {
 namespace {
@@ -71,11 +72,10 @@ protected:
 TEST_F(InstalledWatch, IsRegisteredAsLocalServiceToStartAutomaticallyAfterTheDataService) {
     win::ServiceHandle service = OpenService(kWatchServiceName, SERVICE_QUERY_CONFIG);
     ASSERT_TRUE(service);
+    testing::ServiceConfigQuery query(service.get());
+    ASSERT_TRUE(query.Ok());
+    const QUERY_SERVICE_CONFIGA* config = query.Config();
     DWORD needed = 0;
-    ::QueryServiceConfigA(service.get(), nullptr, 0, &needed);
-    std::vector<unsigned char> buffer(needed);
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    ASSERT_TRUE(::QueryServiceConfigA(service.get(), config, needed, &needed));
     EXPECT_EQ(std::string(config->lpBinaryPathName), "\"" + WatchExe() + "\"");
     EXPECT_STREQ(config->lpDisplayName, "VELMORA SSD health watch");
     EXPECT_STREQ(config->lpServiceStartName, "NT AUTHORITY\\LocalService");
