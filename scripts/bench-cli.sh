@@ -14,25 +14,6 @@ export VELMORA_WINEPREFIX=$work/wineprefix WINEPREFIX=$work/wineprefix WINEDEBUG
 mkdir -p "$work"
 trap 'scripts/wine-run "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT >/dev/null 2>&1; wineserver -k 2>/dev/null' EXIT
 
-# A set of N SATA drives of the maker, each with a full 512-byte SMART block.
-make_set() {
-  python3 - "$1" <<'PY'
-import sys
-n = int(sys.argv[1])
-block = bytearray(512); block[0] = 0x10
-for k, (ident, raw) in enumerate([(9, 1234), (12, 321), (173, (210 << 16) | 150), (194, 35), (241, 4567000)]):
-    e = 2 + 12 * k
-    block[e] = ident; block[e + 1] = 0x32; block[e + 3] = block[e + 4] = 100
-    block[e + 5:e + 9] = raw.to_bytes(4, "little")
-hexed = " ".join(block[i:i + 16].hex() for i in range(0, 512, 16))
-print("[os]\nVersion=10.0.19045")
-for i in range(n):
-    print(f"[disk]\nIndex={i}\nDeviceID=\\\\.\\PHYSICALDRIVE{i}\nPNPDeviceID=SCSI\\DISK&VEN_VELMORA&PROD_R730\\4&{i:08X}&0&000000")
-    print(f"Model=VELMORA R730 SSD\nSerialNumber=VM{i:08d}\nFirmwareRevision=Q5RT2B1\nSize=256060514304\nBusType=11")
-    print(f"ProductId=VELMORA R730 SSD\nProductRevision=Q5RT2B1\nDescriptorSerial=VM{i:08d}\nActive=1\nPredictFailure=0")
-    print(f"VendorSpecific={hexed}")
-PY
-}
 
 median_ms() {  # command... ; prints the median wall time of $runs runs in ms
   local times=()
@@ -50,7 +31,7 @@ cli() { scripts/wine-run "$bin/SMART_VELMORA_CLI.exe" "$@"; }
 start_ms=$(median_ms cli --help)
 declare -A status_ms
 for n in 4 16; do
-  make_set "$n" >"$work/set-$n.ini"
+  python3 scripts/make-drive-set.py "$n" >"$work/set-$n.ini"
   scripts/wine-run reg add 'HKLM\SOFTWARE\VELMORA\Corvexa' /v SimulatedDrives /t REG_SZ /d "$(winepath -w "$work/set-$n.ini")" /f >/dev/null 2>&1
   scripts/wine-run net stop SMART_VELMORA >/dev/null 2>&1 || true
   scripts/wine-run net start SMART_VELMORA >/dev/null 2>&1

@@ -1,10 +1,12 @@
 #!/bin/bash
 # The health watch's figures: one run of 16 drives beyond the refreshes and
-# the database's size per drive and year (watch_run_bench), "history --json"
-# on 16 drives with three years of hourly samples natively
-# (history_json_bench), and the same command of the Windows program under
-# Wine beside its floor, the same program printing its usage (Wine's start
-# cost). Builds a release tree without sanitizers in build/bench and uses a
+# the database's size per drive and year (watch_run_bench); "history" and
+# "forecast" on 16 drives with three years of hourly samples natively
+# (history_read_bench); and under Wine, on the same history, the Windows
+# console's "history --json", "forecast --json" and "metrics" (against the
+# data service on a set of those 16 drives) beside their floors: the same
+# program printing its usage (Wine's start cost), and for "metrics" also
+# "status" on the same drives (the refreshes). Builds a release tree without sanitizers in build/bench and uses a
 # scratch prefix under build/bench-watch. Usage: scripts/bench-watch.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,17 +17,17 @@ work=$root/build/bench-watch
 . scripts/wine-lib.sh
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_SANITIZE=OFF >/dev/null
-cmake --build build/bench --target watch_run_bench history_json_bench >/dev/null
-[ -x "$bin/SMART_VELMORA_CLI.exe" ] || { cmake --preset windows >/dev/null && cmake --build --preset windows --target SMART_VELMORA_CLI; }
+cmake --build build/bench --target watch_run_bench history_read_bench >/dev/null
+[ -x "$bin/SMART_VELMORA_CLI.exe" ] || { cmake --preset windows >/dev/null && cmake --build --preset windows --target SMART_VELMORA_CLI SMART_VELMORA_SV; }
 mkdir -p "$work"
-trap 'wine_end "$work/wineprefix"' EXIT
+trap 'wine "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT >/dev/null 2>&1; wine_end "$work/wineprefix"' EXIT
 
 echo "--- one watch run of 16 drives, and the database's size"
 build/bench/tests/watch/bench/watch_run_bench "$work"
-echo "--- history natively (16 drives, three years hourly)"
-build/bench/tests/cli/bench/history_json_bench "$work/history.db"
+echo "--- history and forecast natively (16 drives, three years hourly)"
+build/bench/tests/cli/bench/history_read_bench "$work/history.db"
 
-echo "--- history --json of SMART_VELMORA_CLI.exe under Wine, $runs runs each"
+echo "--- SMART_VELMORA_CLI.exe under Wine on that history, $runs runs each"
 wine_prefix "$work/wineprefix"
 history_dir=$WINEPREFIX/drive_c/ProgramData/VELMORA/History
 mkdir -p "$history_dir"
@@ -42,7 +44,20 @@ median_ms() {  # command...: the median wall time of RUNS runs, output to /dev/n
   printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"
 }
 wine "$bin/SMART_VELMORA_CLI.exe" --help >/dev/null 2>&1   # the prefix's first start
-floor=$(median_ms wine "$bin/SMART_VELMORA_CLI.exe" --help)
-json=$(median_ms wine "$bin/SMART_VELMORA_CLI.exe" history --json)
+python3 scripts/make-drive-set.py 16 >"$work/set-16.ini"
+wine reg add 'HKLM\SOFTWARE\VELMORA\Corvexa' /v SimulatedDrives /t REG_SZ /d "$(winepath -w "$work/set-16.ini")" /f >/dev/null 2>&1
+wine "$bin/SMART_VELMORA_SV.exe" /INSTALL /SILENT
+service_start SMART_VELMORA
+cli() { wine "$bin/SMART_VELMORA_CLI.exe" "$@"; }
+cli metrics | grep -q '^velmora_ssd_life_forecast_seconds{serial_number="VM00000015"' ||
+  { echo "metrics gave no forecast for the history's drives"; exit 1; }
+floor=$(median_ms cli --help)
+json=$(median_ms cli history --json)
+forecast=$(median_ms cli forecast --json)
+status=$(median_ms cli status)
+metrics=$(median_ms cli metrics)
 echo "floor (--help, Wine's start):   median $floor ms"
 echo "history --json (420,480 rows):  median $json ms, $((json - floor)) ms beyond the floor"
+echo "forecast --json (16 drives):    median $forecast ms, $((forecast - floor)) ms beyond the floor"
+echo "status (16 drives' refreshes):  median $status ms, $((status - floor)) ms beyond the floor"
+echo "metrics (refreshes, forecasts): median $metrics ms, $((metrics - floor)) ms beyond the floor, $((metrics - status)) ms beyond status"

@@ -1,7 +1,9 @@
-// Times "history --json" on the largest history the watch keeps by default:
-// 16 drives sampled hourly for three years (420,480 samples), from opening
-// the database to the output written to /dev/null. Prints the median of
-// several runs, also of the text form and of the last 30 days only.
+// Times the console's readers of the history on the largest history the
+// watch keeps by default: 16 drives sampled hourly for three years (420,480
+// samples), from opening the database to the output written to /dev/null:
+// "history --json", its text form, its last 30 days, and "forecast --json".
+// Prints the median of several runs. The drives' serial numbers are those of
+// scripts/make-drive-set.py, so "metrics" finds their forecasts.
 // Build without sanitizers for meaningful figures. With a path argument the
 // filled database is also copied there (scripts/bench-watch.sh times the
 // Windows program on it under Wine).
@@ -12,10 +14,12 @@
 #include <filesystem>
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "cli/ForecastCommand.h"
 #include "cli/HistoryCommand.h"
 #include "tests/history/HistoryFixture.h"
 
@@ -34,7 +38,9 @@ void Fill(const std::string& path) {
     FixtureDatabase db(path, Journal::PersistentWal);
     db.Exec("BEGIN");
     for (int d = 1; d <= kDrives; ++d) {
-        db.Exec("INSERT INTO drives VALUES(" + std::to_string(d) + ",'VMQ5" + std::to_string(100000 + d) +
+        char serial[16];
+        std::snprintf(serial, sizeof serial, "VM%08d", d - 1);
+        db.Exec("INSERT INTO drives VALUES(" + std::to_string(d) + ",'" + serial +
                 "','VELMORA R730 SSD','Q5RT2B1','SATA',256,0,0)");
     }
     // Values that vary like real ones, so the numbers have their usual widths.
@@ -57,13 +63,15 @@ struct Timing {
 
 double CpuMs() { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
-Timing Time(const std::string& path, const velmora::cli::HistoryQuery& query) {
+using Command = std::function<velmora::cli::ConsoleOutput()>;
+
+Timing Time(const Command& command) {
     std::vector<double> ms, cpuMs;
     std::size_t bytes = 0;
     for (int run = 0; run < kRuns; ++run) {
         const auto start = Clock::now();
         const double cpuStart = CpuMs();
-        const velmora::cli::ConsoleOutput output = velmora::cli::RunHistory(path, query);
+        const velmora::cli::ConsoleOutput output = command();
         std::FILE* sink = std::fopen("/dev/null", "wb");
         std::fwrite(output.Out.data(), 1, output.Out.size(), sink);
         std::fclose(sink);
@@ -89,16 +97,20 @@ int main(int argc, char** argv) {
                 std::chrono::duration<double, std::milli>(Clock::now() - filling).count());
     if (argc > 1) std::filesystem::copy_file(path, argv[1], std::filesystem::copy_options::overwrite_existing);
 
+    auto history = [&path](velmora::cli::HistoryQuery query) {
+        return [&path, query] { return velmora::cli::RunHistory(path, query); };
+    };
     const struct {
         const char* Name;
-        velmora::cli::HistoryQuery Query;
+        Command Run;
     } cases[] = {
-        {"history --json", {true, std::nullopt}},
-        {"history (text)", {false, std::nullopt}},
-        {"history --json, last 30 days", {true, std::nullopt, 1796749200 - 30 * 86400}},
+        {"history --json", history({true, std::nullopt})},
+        {"history (text)", history({false, std::nullopt})},
+        {"history --json, last 30 days", history({true, std::nullopt, 1796749200 - 30 * 86400})},
+        {"forecast --json", [&path] { return velmora::cli::RunForecast(path, true); }},
     };
     for (const auto& c : cases) {
-        const Timing timing = Time(path, c.Query);
+        const Timing timing = Time(c.Run);
         std::printf("%-30s median of %d: %7.1f ms (processor %7.1f ms), %6.1f MB\n", c.Name, kRuns, timing.MedianMs,
                     timing.MedianCpuMs, static_cast<double>(timing.Bytes) / 1e6);
     }
