@@ -1,6 +1,7 @@
 // The history store against real database files: what a run writes, the
-// schema version, damaged, newer, locked and full databases, a process
-// killed inside its transaction, and a read-only reader after the writer.
+// schema version, a firmware change, damaged, newer, locked and full
+// databases, a process killed inside its transaction, and a read-only reader
+// after the writer.
 
 #include "history/HistoryStore.h"
 
@@ -16,7 +17,9 @@
 #include <fstream>
 #include <functional>
 
+#include "history/HistoryReader.h"
 #include "history/HistorySchema.h"
+#include "history/StoredForecast.h"
 #include "tests/history/HistoryTestSupport.h"
 
 namespace velmora::history {
@@ -82,6 +85,37 @@ TEST_F(HistoryStoreTest, SecondSampleOfADriveInTheSameSecondReplacesTheFirst) {
     ASSERT_TRUE(store.WriteRun(MakeRun(100, {Sample(100, "A", "OK")})).Ok);
     ASSERT_TRUE(store.WriteRun(MakeRun(100, {Sample(100, "A", "BAD")}, kReasonRequest)).Ok);
     EXPECT_EQ(QueryText(path, "SELECT group_concat(status) FROM samples"), "BAD");
+}
+
+// The drives table is keyed by serial number and model, so new firmware
+// updates the drive's row and its forecast keeps the samples from before.
+TEST_F(HistoryStoreTest, FirmwareChangeKeepsTheDriveSoItsForecastUsesEverySample) {
+    constexpr std::int64_t kDay = 86400;
+    const auto withFirmware = [](std::int64_t day, std::int64_t meter, const char* firmware) {
+        TimedSample timed = Sample(1796749200 + day * kDay, "A", "OK", meter);
+        timed.Sample.Drive.Firmware = firmware;
+        return timed;
+    };
+    HistoryStore store(path);
+    OpenReady(store);
+    for (const TimedSample& timed : {withFirmware(0, 100, "Q5RT2B1"), withFirmware(10, 98, "Q5RT2B1"),
+                                     withFirmware(20, 97, "Q5RT2B2"), withFirmware(30, 96, "Q5RT2B2")}) {
+        ASSERT_TRUE(store.WriteRun(MakeRun(timed.Time, {timed})).Ok);
+    }
+    store.Close();
+
+    HistoryReader reader(path);
+    const auto drives = reader.Drives();
+    ASSERT_EQ(drives.Value.size(), 1u) << drives.Error;
+    EXPECT_EQ(drives.Value[0].Firmware, "Q5RT2B2");
+    const auto forecast = ForecastStoredDrive(reader, drives.Value[0].Id);
+    ASSERT_TRUE(forecast.Ok()) << forecast.Error;
+    // x -30,-20,-10,0 (mean -15), y 100,98,97,96 (mean 97.75): slope -65/500;
+    // the new firmware's two samples alone would give -0.1.
+    EXPECT_EQ(forecast.Value.Samples, 4);
+    ASSERT_TRUE(forecast.Value.LifePerDay);
+    EXPECT_NEAR(*forecast.Value.LifePerDay, -0.13, 1e-12);
+    EXPECT_EQ(forecast.Value.DaysLeft, 738);  // 96 / 0.13 = 738.46
 }
 
 TEST_F(HistoryStoreTest, RunThatStoredNothingKeepsItsError) {
