@@ -5,7 +5,6 @@
 #include "cli/CommandLine.h"
 #include "drives/DriveEnumeration.h"
 #include "drives/DriveSnapshot.h"
-#include "drives/OsVersion.h"
 #include "drives/SmartRefresh.h"
 #include "history/HistoryReader.h"
 #include "history/StoredForecast.h"
@@ -15,13 +14,9 @@ namespace velmora::cli {
 
 ConsoleOutput RunMetrics(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes, const std::string& databasePath,
                          std::int64_t now) {
-    if (auto refused = RefuseUnsupportedOs(wmi)) return *refused;
-    ConsoleOutput output;
     DriveTable table;
-    if (EnumerateDrives(table, wmi, devices, OSVersionPrefix) != 0) {
-        output.ExitStatus = exit_status::Failure;
-        return output;
-    }
+    if (auto failed = ListDrives(wmi, devices, table)) return *failed;
+    ConsoleOutput output;
     metrics::MetricsInput input;
     std::vector<history::DriveIdentity> identities;
     for (int i = 0; i < table.DiskCount(); ++i) {

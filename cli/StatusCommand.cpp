@@ -99,14 +99,17 @@ std::optional<ConsoleOutput> RefuseUnsupportedOs(WmiSource& wmi) {
     return output;
 }
 
+std::optional<ConsoleOutput> ListDrives(WmiSource& wmi, DeviceIo& devices, DriveTable& table) {
+    if (auto refused = RefuseUnsupportedOs(wmi)) return refused;
+    // The enumeration reports its own failure.
+    if (EnumerateDrives(table, wmi, devices, OSVersionPrefix) != 0) return ConsoleOutput{{}, {}, exit_status::Failure};
+    return std::nullopt;
+}
+
 ConsoleOutput RunStatus(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes, bool json) {
-    if (auto refused = RefuseUnsupportedOs(wmi)) return *refused;
-    ConsoleOutput output;
     DriveTable table;
-    if (EnumerateDrives(table, wmi, devices, OSVersionPrefix) != 0) {
-        output.ExitStatus = exit_status::Failure;
-        return output;
-    }
+    if (auto failed = ListDrives(wmi, devices, table)) return *failed;
+    ConsoleOutput output;
     if (table.DiskCount() == 0) {
         output.Err = std::string(kNoDriveFoundText) + "\n";
         if (json) output.Out = "{\"drives\": []}\n";

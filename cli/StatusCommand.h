@@ -24,6 +24,10 @@ struct ConsoleOutput {
 // else what the console says and its exit status.
 [[nodiscard]] std::optional<ConsoleOutput> RefuseUnsupportedOs(WmiSource& wmi);
 
+// The OS check, as in the window, then the enumeration into table: what the
+// console says and its exit status when either fails, else empty.
+[[nodiscard]] std::optional<ConsoleOutput> ListDrives(WmiSource& wmi, DeviceIo& devices, DriveTable& table);
+
 // Enumerates, refreshes every drive found, and describes them. The OS check
 // comes first, as in the window.
 [[nodiscard]] ConsoleOutput RunStatus(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes, bool json);

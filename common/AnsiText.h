@@ -36,6 +36,29 @@ struct Utf8Character {
 };
 [[nodiscard]] Utf8Character DecodeUtf8Character(std::string_view text);
 
+// Appends UTF-8 text to out for formats that must stay valid UTF-8 (JSON,
+// Prometheus labels): each ASCII byte goes to ascii(c) to be escaped as the
+// format wants, each valid multi-byte character is copied, and each byte
+// that is not UTF-8 becomes U+FFFD.
+template <typename AsciiWriter>
+void AppendValidUtf8(std::string& out, std::string_view utf8, AsciiWriter&& ascii) {
+    while (!utf8.empty()) {
+        const auto c = static_cast<unsigned char>(utf8[0]);
+        if (c < 0x80) {
+            ascii(utf8[0]);
+            utf8.remove_prefix(1);
+            continue;
+        }
+        const Utf8Character character = DecodeUtf8Character(utf8);
+        if (character.Valid) {
+            out.append(utf8.data(), character.Length);
+        } else {
+            out += "\xEF\xBF\xBD";  // U+FFFD
+        }
+        utf8.remove_prefix(character.Length);
+    }
+}
+
 // UTF-8 (the history's texts) in the system code page, for console text.
 [[nodiscard]] std::string Utf8ToAnsi(std::string_view utf8);
 

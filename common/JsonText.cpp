@@ -30,26 +30,13 @@ void AppendEscaped(std::string& out, unsigned char c) {
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
     out += '"';
-    while (!utf8.empty()) {
-        std::size_t plain = 0;
-        while (plain < utf8.size() && IsPlain(static_cast<unsigned char>(utf8[plain]))) ++plain;
-        out.append(utf8.data(), plain);
-        utf8.remove_prefix(plain);
-        if (utf8.empty()) break;
-        const auto c = static_cast<unsigned char>(utf8[0]);
-        if (c < 0x80) {
-            AppendEscaped(out, c);
-            utf8.remove_prefix(1);
-            continue;
-        }
-        const Utf8Character character = DecodeUtf8Character(utf8);
-        if (character.Valid) {
-            out.append(utf8.data(), character.Length);
+    AppendValidUtf8(out, utf8, [&out](char c) {
+        if (IsPlain(static_cast<unsigned char>(c))) {
+            out += c;
         } else {
-            out += "\xEF\xBF\xBD";  // U+FFFD
+            AppendEscaped(out, static_cast<unsigned char>(c));
         }
-        utf8.remove_prefix(character.Length);
-    }
+    });
     out += '"';
 }
 

@@ -19,22 +19,10 @@ constexpr std::int64_t kBytesPerGB = 1000000000;
 // escaped, and bytes that are not UTF-8 as U+FFFD, which the parsers
 // otherwise refuse for the whole file.
 void AppendLabelValue(std::string& out, std::string_view utf8) {
-    while (!utf8.empty()) {
-        const auto c = static_cast<unsigned char>(utf8[0]);
-        if (c < 0x80) {
-            if (c == '\\' || c == '"') out += '\\';
-            out += c == '\n' ? std::string_view("\\n") : std::string_view(&utf8[0], 1);
-            utf8.remove_prefix(1);
-            continue;
-        }
-        const Utf8Character character = DecodeUtf8Character(utf8);
-        if (character.Valid) {
-            out.append(utf8.data(), character.Length);
-        } else {
-            out += "\xEF\xBF\xBD";
-        }
-        utf8.remove_prefix(character.Length);
-    }
+    AppendValidUtf8(out, utf8, [&out](char c) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c == '\n' ? std::string_view("\\n") : std::string_view(&c, 1);
+    });
 }
 
 std::string Labels(const history::DriveIdentity& drive) {

@@ -34,14 +34,22 @@ mkdir -p "$history_dir"
 cp "$work/history.db" "$history_dir/history.db"
 rm -f "$history_dir/history.db-wal" "$history_dir/history.db-shm"
 wineserver -p
-median_ms() {  # command...: the median wall time of RUNS runs, output to /dev/null
-  local times=() start
-  for _ in $(seq 1 "$runs"); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || true
-    times+=($(( ($(date +%s%N) - start) / 1000000 )))
+# Runs each named console command once per round, RUNS rounds, so a busy
+# machine slows them alike; sets ms[NAME] to the median wall time.
+declare -A commands ms
+measure() {
+  local round name start
+  declare -A times
+  for round in $(seq 1 "$runs"); do
+    for name in "${!commands[@]}"; do
+      start=$(date +%s%N)
+      eval "cli ${commands[$name]}" >/dev/null 2>&1 || true
+      times[$name]+="$(( ($(date +%s%N) - start) / 1000000 )) "
+    done
   done
-  printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"
+  for name in "${!commands[@]}"; do
+    ms[$name]=$(printf '%s\n' ${times[$name]} | sort -n | sed -n "$(( (runs + 1) / 2 ))p")
+  done
 }
 wine "$bin/SMART_VELMORA_CLI.exe" --help >/dev/null 2>&1   # the prefix's first start
 python3 scripts/make-drive-set.py 16 >"$work/set-16.ini"
@@ -51,13 +59,11 @@ service_start SMART_VELMORA
 cli() { wine "$bin/SMART_VELMORA_CLI.exe" "$@"; }
 cli metrics | grep -q '^velmora_ssd_life_forecast_seconds{serial_number="VM00000015"' ||
   { echo "metrics gave no forecast for the history's drives"; exit 1; }
-floor=$(median_ms cli --help)
-json=$(median_ms cli history --json)
-forecast=$(median_ms cli forecast --json)
-status=$(median_ms cli status)
-metrics=$(median_ms cli metrics)
-echo "floor (--help, Wine's start):   median $floor ms"
-echo "history --json (420,480 rows):  median $json ms, $((json - floor)) ms beyond the floor"
-echo "forecast --json (16 drives):    median $forecast ms, $((forecast - floor)) ms beyond the floor"
-echo "status (16 drives' refreshes):  median $status ms, $((status - floor)) ms beyond the floor"
-echo "metrics (refreshes, forecasts): median $metrics ms, $((metrics - floor)) ms beyond the floor, $((metrics - status)) ms beyond status"
+commands=([floor]="--help" [history]="history --json" [forecast]="forecast --json" [status]="status" [metrics]="metrics")
+measure
+beyond() { echo "median ${ms[$1]} ms, $(( ms[$1] - ms[floor] )) ms beyond the floor"; }
+echo "floor (--help, Wine's start):   median ${ms[floor]} ms"
+echo "history --json (420,480 rows):  $(beyond history)"
+echo "forecast --json (16 drives):    $(beyond forecast)"
+echo "status (16 drives' refreshes):  $(beyond status)"
+echo "metrics (refreshes, forecasts): $(beyond metrics), $(( ms[metrics] - ms[status] )) ms beyond status"
