@@ -31,7 +31,7 @@ ready() { curl -sf "http://127.0.0.1:$1/$2" >/dev/null; }
 # prometheus_has QUERY: Prometheus answers the instant query with at least one series.
 prometheus_has() {
   curl -sf "http://127.0.0.1:$prometheus_port/api/v1/query" --data-urlencode "query=$1" |
-    python3 -c 'import json, sys; sys.exit(0 if json.load(sys.stdin)["data"]["result"] else 1)'
+    python3 -c 'import json, sys; sys.exit(0 if json.load(sys.stdin)["data"]["result"] else 1)' 2>/dev/null
 }
 sata=VM0A1B2C3D
 set_file=$prefix/drive_c/ProgramData/VELMORA/demo-drives.ini
