@@ -106,12 +106,12 @@ wine reg add "$machine_key" /v MetricsFile /t REG_SZ /d "Z:${metrics_file//\//\\
 start=$(now_ms)
 check "the setup program exits 0" wine "$bin/SMART_VELMORA_Setup.exe" /S
 check "Prometheus has the SATA drive as OK from the watch's file" \
-  wait_for 60 prometheus_has "velmora_ssd_status{serial_number=\"$sata\", status=\"ok\"} == 1"
+  wait_for 60 prometheus_has "velmora_ssd_status{serial_number=\"$sata\", status=\"ok\"} == 1" || exit 1
 first_metrics_ms=$(( $(now_ms) - start ))
 # The no-sample rule's join: the drive's last sample against its machine's interval.
 check "the drive's last sample is fresh against the watch's interval" prometheus_has \
   "time() - velmora_ssd_last_sample_timestamp_seconds{serial_number=\"$sata\"} < on(instance, job) group_left 3 * velmora_ssd_sample_interval_seconds"
-lint=$(promtool check metrics <"$metrics_file" 2>&1)
+lint=$(promtool check metrics 2>&1 <"$metrics_file")
 check "promtool check metrics finds nothing to say about the file" test -z "$lint" || echo "$lint"
 
 # --- A drive turned BAD reaches the webhook receiver ----------------------------
