@@ -65,6 +65,16 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (verb == "forecast") {
         command.Kind = CommandKind::Forecast;
         takeJson();
+    } else if (verb == "metrics") {
+        command.Kind = CommandKind::Metrics;
+        if (rest.size() >= 1 && rest[0] == "--out") {
+            if (rest.size() == 1) {
+                result.Error = "--out needs a FILE";
+                return result;
+            }
+            command.File = rest[1];
+            rest.erase(rest.begin(), rest.begin() + 2);
+        }
     } else if (verb == "watch") {
         command.Kind = CommandKind::WatchNow;
         if (rest.empty() || rest[0] != "--now") {
@@ -117,13 +127,17 @@ std::string UsageText() {
            "                    and the events, of one drive only, or from a day on (UTC)\n"
            "  forecast [--json] when each drive's life meter reaches 0 % at the rate of its\n"
            "                    last 90 days in the history\n"
+           "  metrics [--out FILE]\n"
+           "                    every drive's state and wear forecast in the Prometheus\n"
+           "                    text format, on standard output or replacing FILE\n"
            "  watch --now       ask the health watch for a sample now and wait until it\n"
            "                    is stored (at most 30 seconds)\n"
            "  --help            show this text\n"
            "\n"
            "Exit status of status: 0 every drive OK, 1 some drive BAD, 2 some drive\n"
-           "UNKNOWN, 3 no VELMORA drive, 4 failure. history and forecast: 0, 3 no\n"
-           "history yet, 4 failure. Other commands: 0 or 4.\n";
+           "UNKNOWN, 3 no VELMORA drive, 4 failure. metrics: 0, 3 no VELMORA drive,\n"
+           "4 failure. history and forecast: 0, 3 no history yet, 4 failure. Other\n"
+           "commands: 0 or 4.\n";
 }
 
 }  // namespace velmora::cli

@@ -9,12 +9,12 @@
 
 namespace velmora::cli {
 
-enum class CommandKind { Status, Raw, Capture, Updates, History, Forecast, WatchNow, Help };
+enum class CommandKind { Status, Raw, Capture, Updates, History, Forecast, Metrics, WatchNow, Help };
 
 struct Command {
     CommandKind Kind = CommandKind::Help;
     bool Json = false;
-    std::optional<std::string> File;    // raw: optional target; capture: required
+    std::optional<std::string> File;    // raw, metrics: optional target; capture: required
     std::optional<std::string> Drive;   // history: one drive's serial number
     std::optional<std::int64_t> Since;  // history: first second, Unix seconds UTC
 };

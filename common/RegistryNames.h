@@ -22,5 +22,6 @@ namespace velmora {
 inline constexpr char kWatchIntervalMinutesValue[] = "WatchIntervalMinutes";  // REG_DWORD 1..1440, default 60
 inline constexpr char kHistoryDaysValue[] = "HistoryDays";                    // REG_DWORD, default 1095
 inline constexpr char kAlertCommandValue[] = "AlertCommand";                  // REG_SZ, empty: none
+inline constexpr char kMetricsFileValue[] = "MetricsFile";                    // REG_SZ, empty: none
 
 }  // namespace velmora

@@ -59,6 +59,7 @@ public:
     // damaged file set aside.
     [[nodiscard]] OpenResult Open(std::int64_t now);
     [[nodiscard]] bool IsOpen() const noexcept { return db_ != nullptr; }
+    [[nodiscard]] const std::string& Path() const noexcept { return path_; }
     void Close() noexcept;
 
     // The drives upserted (first_seen, last_seen), the samples (a drive's

@@ -26,6 +26,7 @@ enum class EventId : std::uint16_t {
     StoreFailed = 1007,     // the history store failed, or a damaged database was set aside
     AlertFailed = 1008,     // the alert command failed, timed out or could not start
     SettingDefault = 1009,  // a setting is out of range or of the wrong type: its default is used
+    MetricsFailed = 1010,   // the metrics file could not be written
 };
 
 enum class EventType { Information, Warning, Error };
@@ -54,6 +55,14 @@ class AlertLauncher {
 public:
     virtual ~AlertLauncher() = default;
     virtual void Launch(const WatchEvent& event) noexcept = 0;
+};
+
+// Replaces a file's contents in one step, so a collector reading it never
+// sees half of it; the reason when it could not, empty on success.
+class MetricsWriter {
+public:
+    virtual ~MetricsWriter() = default;
+    [[nodiscard]] virtual std::string Replace(const std::string& path, const std::string& text) noexcept = 0;
 };
 
 // A value of the product's key as the registry holds it.

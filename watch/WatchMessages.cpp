@@ -26,6 +26,7 @@ constexpr MessageTemplate kTemplates[] = {
     {EventId::AlertFailed, EventType::Warning, "The alert command \"%1\" %2."},
     {EventId::SettingDefault, EventType::Warning,
      "The setting %1 has the value %2, which is %3; the default %4 is used."},
+    {EventId::MetricsFailed, EventType::Warning, "The metrics file \"%1\" could not be written (%2)."},
 };
 
 std::vector<std::string> DriveStrings(const history::DriveIdentity& drive) {
@@ -153,6 +154,10 @@ WatchEvent StoreFailedEvent(std::string what, std::string message) {
 
 WatchEvent AlertFailedEvent(std::string command, std::string what) {
     return MakeEvent(EventId::AlertFailed, {std::move(command), std::move(what)});
+}
+
+WatchEvent MetricsFailedEvent(std::string path, std::string why) {
+    return MakeEvent(EventId::MetricsFailed, {std::move(path), std::move(why)});
 }
 
 WatchEvent SettingDefaultEvent(std::string name, std::string value, std::string why, std::string defaultText) {

@@ -22,7 +22,7 @@ struct MessageTemplate {
     std::string_view Text;
 };
 
-// Every event number 1000-1009 once, in order.
+// Every event number 1000-1010 once, in order.
 [[nodiscard]] std::span<const MessageTemplate> WatchMessageTemplates();
 [[nodiscard]] const MessageTemplate& TemplateOf(EventId id);
 
@@ -48,6 +48,8 @@ struct MessageTemplate {
 // For the alert launcher: the command line and what happened to it (see
 // watch/AlertEnvironment.h for the texts).
 [[nodiscard]] WatchEvent AlertFailedEvent(std::string command, std::string what);
+// why: the system's words for what failed.
+[[nodiscard]] WatchEvent MetricsFailedEvent(std::string path, std::string why);
 [[nodiscard]] WatchEvent SettingDefaultEvent(std::string name, std::string value, std::string why,
                                              std::string defaultText);
 

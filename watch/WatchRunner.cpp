@@ -4,6 +4,9 @@
 #include <chrono>
 #include <exception>
 
+#include "history/HistoryReader.h"
+#include "history/StoredForecast.h"
+#include "metrics/MetricsText.h"
 #include "watch/DriveTransitions.h"
 #include "watch/WatchMessages.h"
 
@@ -107,7 +110,32 @@ void WatchRunner::PerformRun(RunReason reason, std::int64_t started, DriveSample
         run.Error = kNotListedText;
     }
     for (const WatchEvent& event : events) Raise(event, run.Finished);
+    const bool publish = outcome.Listed && !settings_.MetricsFile.empty();
+    std::vector<history::TimedSample> samples = publish ? run.Samples : std::vector<history::TimedSample>{};
     if (storeOpen) Store(std::move(run));
+    // After the store, so the forecasts include this run.
+    if (publish) PublishMetrics(samples);
+}
+
+void WatchRunner::PublishMetrics(const std::vector<history::TimedSample>& samples) {
+    std::vector<history::DriveIdentity> identities;
+    for (const history::TimedSample& sample : samples) identities.push_back(sample.Sample.Drive);
+    history::HistoryReader reader(parts_.Store.Path());
+    const auto forecasts = history::ForecastDrives(reader, identities);
+
+    metrics::MetricsInput input;
+    input.SampleIntervalSeconds = std::int64_t{settings_.IntervalMinutes} * 60;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const auto& forecast = forecasts[i];
+        input.Drives.push_back({samples[i].Sample, samples[i].Time, forecast ? forecast->DaysLeft : std::nullopt});
+    }
+    std::string error = parts_.Metrics.Replace(settings_.MetricsFile, metrics::MetricsText(input));
+    if (error.empty()) {
+        lastMetricsFailure_.reset();
+    } else if (error != lastMetricsFailure_) {
+        Raise(MetricsFailedEvent(settings_.MetricsFile, error), parts_.Clock.NowUnixSeconds());
+        lastMetricsFailure_ = std::move(error);
+    }
 }
 
 bool WatchRunner::OpenStore(std::int64_t now) {

@@ -27,6 +27,11 @@
 // kept (at most kMaxUnstoredEvents) and written with the next run that is.
 // A store failure raises 1007 once until the store works again or fails
 // with another message; every run tries again, reopening if needed.
+//
+// With a metrics file, each run that listed the drives rewrites it with
+// their state and forecasts; a run that could not list them leaves it, so
+// its sample times age and "no sample" alerts can fire. A failed write
+// raises 1010 once per reason and never fails the run.
 
 #include <atomic>
 #include <condition_variable>
@@ -54,6 +59,7 @@ struct WatchParts {
     history::HistoryStore& Store;
     WatchEventSink& Events;
     AlertLauncher& Alerts;
+    MetricsWriter& Metrics;  // used only with a MetricsFile setting
     // Called once on Run's thread; the sampler lives until Run returns. Null
     // (the sources could not be built, reported by the caller) ends Run.
     std::function<std::unique_ptr<DriveSampler>()> MakeSampler;
@@ -76,6 +82,7 @@ private:
     void Store(history::RunRecord run);
     void DeleteOldSamples(std::int64_t now);
     void StoreFailed(std::string what, std::string message);
+    void PublishMetrics(const std::vector<history::TimedSample>& samples);
     void Raise(const WatchEvent& event, std::int64_t time);
 
     WatchSettings settings_;
@@ -93,6 +100,7 @@ private:
     std::optional<std::vector<history::KnownDrive>> known_;
     std::vector<history::StoredEvent> unstored_;
     std::optional<std::string> lastStoreFailure_;
+    std::optional<std::string> lastMetricsFailure_;
 };
 
 }  // namespace velmora::watch

@@ -33,19 +33,23 @@ std::uint32_t ReadDword(SettingsReader& reader, const DwordSetting& setting, std
     return setting.Default;
 }
 
+std::string ReadText(SettingsReader& reader, const char* name, const char* noneText,
+                     std::vector<WatchEvent>& warnings) {
+    const SettingValue value = reader.Read(name);
+    if (value.Type == SettingValue::Kind::Text) return value.Text;
+    if (value.Type != SettingValue::Kind::Missing)
+        warnings.push_back(SettingDefaultEvent(name, ValueText(value), "not of the type REG_SZ", noneText));
+    return {};
+}
+
 }  // namespace
 
 LoadedSettings LoadWatchSettings(SettingsReader& reader) {
     LoadedSettings loaded;
     loaded.Settings.IntervalMinutes = ReadDword(reader, kIntervalMinutesSetting, loaded.Warnings);
     loaded.Settings.HistoryDays = ReadDword(reader, kHistoryDaysSetting, loaded.Warnings);
-    const SettingValue command = reader.Read(kAlertCommandValue);
-    if (command.Type == SettingValue::Kind::Text) {
-        loaded.Settings.AlertCommand = command.Text;
-    } else if (command.Type != SettingValue::Kind::Missing) {
-        loaded.Warnings.push_back(
-            SettingDefaultEvent(kAlertCommandValue, ValueText(command), "not of the type REG_SZ", "(no command)"));
-    }
+    loaded.Settings.AlertCommand = ReadText(reader, kAlertCommandValue, "(no command)", loaded.Warnings);
+    loaded.Settings.MetricsFile = ReadText(reader, kMetricsFileValue, "(no file)", loaded.Warnings);
     return loaded;
 }
 

@@ -7,6 +7,8 @@
 //   WatchIntervalMinutes  REG_DWORD 1..1440, default 60: minutes between samples
 //   HistoryDays           REG_DWORD 1..36500, default 1095: days a sample is kept
 //   AlertCommand          REG_SZ, default empty: the command run for alerts; empty runs none
+//   MetricsFile           REG_SZ, default empty: the file the metrics are written to after
+//                         every sample; empty writes none
 
 #include <cstdint>
 #include <string>
@@ -32,6 +34,7 @@ struct WatchSettings {
     std::uint32_t IntervalMinutes = kIntervalMinutesSetting.Default;
     std::uint32_t HistoryDays = kHistoryDaysSetting.Default;
     std::string AlertCommand;
+    std::string MetricsFile;
 };
 
 struct LoadedSettings {

@@ -9,6 +9,7 @@
 #include <objbase.h>
 
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ForecastCommand.h"
 #include "cli/HistoryCommand.h"
+#include "cli/MetricsCommand.h"
 #include "cli/StatusCommand.h"
 #include "cli/UpdatesCommand.h"
 #include "cli/WatchNowCommand.h"
@@ -39,6 +41,7 @@
 #include "common/win/ComWmiSource.h"
 #include "common/win/DriveSetConfig.h"
 #include "common/win/EventLogSink.h"
+#include "common/win/FileReplacement.h"
 #include "common/win/ProgramDataPaths.h"
 #include "common/win/Win32DeviceIo.h"
 #include "common/win/WinAnsiCodec.h"
@@ -181,6 +184,21 @@ int Run(const std::vector<std::string>& arguments) {
         WriteAll(stdout, output.Out);
         WriteAll(stderr, output.Err);
         return output.ExitStatus;
+    }
+    case cli::CommandKind::Metrics: {
+        const cli::ConsoleOutput output = cli::RunMetrics(environment.Wmi(), environment.Devices(), pipes,
+                                                          HistoryDatabasePathUtf8(), std::time(nullptr));
+        if (command.File && output.ExitStatus != cli::exit_status::Failure) {
+            // Replaced in one step, as the watch does, for a collector that may read it any time.
+            const std::string error = win::ReplaceFileContents(*command.File, output.Out);
+            if (!error.empty()) {
+                WriteAll(stderr, "Cannot write the metrics: " + error + "\n");
+                return cli::exit_status::Failure;
+            }
+            WriteAll(stderr, output.Err);
+            return output.ExitStatus;
+        }
+        return WriteOutput(output);
     }
     case cli::CommandKind::History:
     case cli::CommandKind::Forecast:

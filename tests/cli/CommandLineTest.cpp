@@ -26,6 +26,8 @@ TEST(CommandLine, AcceptsEveryCommandWithItsOptions) {
         {{"history", "--since", "2026-12-08", "--json", "--drive", "VMQ5000001"}, CommandKind::History, true,
          std::nullopt, std::string("VMQ5000001"), 1796688000},
         {{"forecast", "--json"}, CommandKind::Forecast, true, std::nullopt},
+        {{"metrics"}, CommandKind::Metrics, false, std::nullopt},
+        {{"metrics", "--out", "C:\\m.prom"}, CommandKind::Metrics, false, std::string("C:\\m.prom")},
         {{"watch", "--now"}, CommandKind::WatchNow, false, std::nullopt},
         {{"--help"}, CommandKind::Help, false, std::nullopt},
     };
@@ -46,7 +48,7 @@ TEST(CommandLine, RejectsWhatNoCommandTakes) {
         {"raw", "a", "b"}, {"raw", ""}, {"updates", "--jsn"},
         {"history", "--drive"}, {"history", "--drive", ""}, {"history", "--drive", "A", "--drive", "B"},
         {"history", "--since"}, {"history", "extra"}, {"watch"}, {"watch", "--now", "extra"}, {"watch", "--later"},
-        {"forecast", "extra"},
+        {"forecast", "extra"}, {"metrics", "--out"}, {"metrics", "--out", ""}, {"metrics", "m.prom"},
     };
     for (const auto& arguments : cases) {
         const ParseResult result = ParseCommandLine(arguments);
@@ -65,7 +67,7 @@ TEST(CommandLine, RefusesADayThatIsNotOnTheCalendarNamingIt) {
 
 TEST(CommandLine, UsageNamesEveryCommand) {
     const std::string usage = UsageText();
-    for (const char* word : {"status", "raw", "capture", "updates", "history", "--drive", "--since", "watch --now", "--json",
+    for (const char* word : {"status", "raw", "capture", "updates", "history", "--drive", "--since", "watch --now", "metrics", "--out", "--json",
                              "--help"})
         EXPECT_NE(usage.find(word), std::string::npos) << word;
 }

@@ -90,6 +90,13 @@ check "status gives the NVMe drive's values" json "$work/status.json" \
   'd["drives"][1]["interface"] == "NVMe" and d["drives"][1]["power_on_hours"] == 2210 and d["drives"][1]["power_cycles"] == 275 and d["drives"][1]["temperature"] == 38 and d["drives"][1]["life_meter"] == 97 and d["drives"][1]["status"] == "OK"'
 check "status writes nothing to standard error" test ! -s "$work/status.err"
 
+# --- Metrics for a textfile collector --------------------------------------
+cli metrics --out 'C:\ProgramData\VELMORA\velmora_ssd.prom' >/dev/null 2>&1; status=$?
+prom=$drive_c/ProgramData/VELMORA/velmora_ssd.prom
+check "metrics --out exits 0" test "$status" -eq 0
+check "metrics gives both drives' life meters" bash -c "grep -qx 'velmora_ssd_life_meter_percent{.*serial_number=.*} 95' '$prom' && grep -qx 'velmora_ssd_life_meter_percent{.*} 97' '$prom'"
+check "promtool accepts the metrics without a word" bash -c "[ -z \"\$(promtool check metrics <'$prom' 2>&1)\" ]"
+
 # --- The raw report --------------------------------------------------------
 cli raw 'C:\ProgramData\VELMORA\raw.txt' >/dev/null 2>&1; status=$?
 raw=$drive_c/ProgramData/VELMORA/raw.txt

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "history/HistorySchema.h"
@@ -30,6 +31,29 @@ public:
 
 private:
     SampleFunction sample_;
+};
+
+// Keeps what the runner writes and answers with the failure the test sets.
+class RecordingMetricsWriter final : public MetricsWriter {
+public:
+    std::string Replace(const std::string& path, const std::string& text) noexcept override {
+        std::lock_guard lock(mutex_);
+        writes_.push_back({path, text});
+        return failure_;
+    }
+    void Fail(std::string failure) {
+        std::lock_guard lock(mutex_);
+        failure_ = std::move(failure);
+    }
+    std::vector<std::pair<std::string, std::string>> Writes() {
+        std::lock_guard lock(mutex_);
+        return writes_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::pair<std::string, std::string>> writes_;
+    std::string failure_;
 };
 
 // Polls until the condition holds, for at most ten seconds.
@@ -55,8 +79,8 @@ protected:
                 return sample(stop);
             });
         };
-        runner =
-            std::make_unique<WatchRunner>(std::move(settings), WatchParts{clock, history, events, events, makeSampler});
+        runner = std::make_unique<WatchRunner>(std::move(settings),
+                                               WatchParts{clock, history, events, events, metrics, makeSampler});
         thread = std::thread([this] { runner->Run(); });
     }
     void StopRunner() {
@@ -89,6 +113,7 @@ protected:
     history::HistoryStore store{path};
     history::HistoryStore storeInMissingFolder{folder.File("History/history.db")};
     fakes::RecordingWatchEvents events;
+    RecordingMetricsWriter metrics;
     SampleFunction sample;
     std::atomic<int> calls{0};
     std::unique_ptr<WatchRunner> runner;
@@ -185,6 +210,45 @@ TEST_F(WatchRunnerTest, RestartJudgesAgainstTheStoredStateAndAlertsOnlyWithAComm
     StopRunner();
     EXPECT_EQ(events.RaisedIds().back(), 1006);
     EXPECT_EQ(events.Alerted().size(), 2u);
+}
+
+TEST_F(WatchRunnerTest, ListedRunsRewriteTheMetricsWithTheForecastAndAFailureIsRaisedOncePerReason) {
+    {
+        // 10 days before at 81 %, now at 80 %: 0.1 a day, 800 days left.
+        history::HistoryStore earlier(path);
+        ASSERT_EQ(earlier.Open(0).State, history::OpenState::Ready);
+        const std::int64_t before = clock.Now - 10 * 86400;
+        ASSERT_TRUE(earlier.WriteRun(history::test_support::MakeRun(before, {Sample(before, "A", "OK", 81)})).Ok);
+    }
+    Listing({Sample(0, "A")});
+    LoadedSettings settings;
+    settings.Settings.MetricsFile = "C:\\metrics\\velmora_ssd.prom";
+    StartRunner(settings);
+    ASSERT_TRUE(Eventually([&] { return metrics.Writes().size() == 1; }));
+    EXPECT_EQ(metrics.Writes()[0].first, settings.Settings.MetricsFile);
+    const std::string text = metrics.Writes()[0].second;
+    EXPECT_NE(text.find("velmora_ssd_life_forecast_seconds{serial_number=\"A\",model=\"VELMORA R730 SSD\",firmware=\""
+                        "Q5RT2B1\",interface=\"SATA\"} 69120000\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\nvelmora_ssd_sample_interval_seconds 3600\n"), std::string::npos);
+
+    metrics.Fail("Access is denied");
+    for (std::size_t writes = 2; writes <= 3; ++writes) {
+        clock.Now += 20;
+        runner->RequestSample();
+        ASSERT_TRUE(Eventually([&] { return metrics.Writes().size() == writes; }));
+    }
+    // A run that could not list the drives leaves the file as it is.
+    sample = [](const std::atomic<bool>&) { return SampleOutcome{}; };
+    clock.Now += 20;
+    runner->RequestSample();
+    ASSERT_TRUE(RowsEventually("SELECT count(*) FROM runs", 5));
+    StopRunner();
+    EXPECT_EQ(metrics.Writes().size(), 3u);
+    ASSERT_EQ(events.RaisedIds(), (std::vector<int>{1000, 1010}));
+    EXPECT_EQ(events.Raised()[1].Message,
+              "The metrics file \"C:\\metrics\\velmora_ssd.prom\" could not be written (Access is denied).");
 }
 
 }  // namespace

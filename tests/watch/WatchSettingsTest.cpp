@@ -47,6 +47,9 @@ TEST(WatchSettings, ValuesInRangeAreUsedAndOthersGiveTheDefaultWithAWarning) {
         {"alert command of another type", "AlertCommand", kOther, 60, 1095,
          "The setting AlertCommand has the value (a value of another type), which is not of the type REG_SZ; the "
          "default (no command) is used."},
+        {"metrics file of another type", "MetricsFile", kOther, 60, 1095,
+         "The setting MetricsFile has the value (a value of another type), which is not of the type REG_SZ; the "
+         "default (no file) is used."},
     };
     for (const auto& c : cases) {
         MapSettingsReader reader;
@@ -64,10 +67,13 @@ TEST(WatchSettings, ValuesInRangeAreUsedAndOthersGiveTheDefaultWithAWarning) {
     }
 }
 
-TEST(WatchSettings, AlertCommandIsTakenAsWritten) {
+TEST(WatchSettings, TextsAreTakenAsWritten) {
     MapSettingsReader reader;
     reader.Values["AlertCommand"] = Text("C:\\Tools\\notify.cmd \"drive\"");
-    EXPECT_EQ(LoadWatchSettings(reader).Settings.AlertCommand, "C:\\Tools\\notify.cmd \"drive\"");
+    reader.Values["MetricsFile"] = Text("C:\\exporter\\textfile_inputs\\velmora_ssd.prom");
+    const WatchSettings settings = LoadWatchSettings(reader).Settings;
+    EXPECT_EQ(settings.AlertCommand, "C:\\Tools\\notify.cmd \"drive\"");
+    EXPECT_EQ(settings.MetricsFile, "C:\\exporter\\textfile_inputs\\velmora_ssd.prom");
 }
 
 }  // namespace

@@ -70,8 +70,7 @@ SamplingWork::SamplingWork(watch::LoadedSettings settings)
     // The database path is in the system code page; SQLite takes UTF-8.
     : store_(AnsiToUtf8(HistoryDatabasePath())),
       alerts_(settings.Settings.AlertCommand, events_),
-      runner_(std::move(settings), watch::WatchParts{clock_, store_, events_, alerts_, [this] {
-                                                         return std::make_unique<WorkerSampler>(clock_);
-                                                     }}) {}
+      runner_(std::move(settings), watch::WatchParts{clock_, store_, events_, alerts_, metrics_,
+                                                     [this] { return std::make_unique<WorkerSampler>(clock_); }}) {}
 
 }  // namespace velmora::win

@@ -1,7 +1,8 @@
 #pragma once
 // The watch's real work: the portable runner (watch/WatchRunner.h) with the
 // Windows parts around it, the settings from the machine's key, the history
-// database under %ProgramData%, the Application log, the alert command, and
+// database under %ProgramData%, the Application log, the alert command, the
+// metrics file, and
 // on the worker thread COM, WMI, the devices (or the drive set) and the
 // data service's pipe.
 
@@ -9,6 +10,7 @@
 #include "watch/WatchClock.h"
 #include "watch/WatchRunner.h"
 #include "watch/win/AlertCommandRunner.h"
+#include "watch/win/FileMetricsWriter.h"
 #include "watch/win/WatchEventLog.h"
 #include "watch/win/WatchWork.h"
 
@@ -28,6 +30,7 @@ private:
     history::HistoryStore store_;
     WatchEventLog events_;
     AlertCommandRunner alerts_;
+    FileMetricsWriter metrics_;
     watch::WatchRunner runner_;
 };
 
