@@ -24,3 +24,16 @@ add_test(NAME watch_end_to_end
           bash ${CMAKE_CURRENT_LIST_DIR}/watch-end-to-end.sh
           ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-watch-e2e ${PROJECT_SOURCE_DIR})
 set_tests_properties(watch_end_to_end PROPERTIES TIMEOUT 900 RESOURCE_LOCK smart_velmora_pipe)
+
+# The monitoring chain on loopback: the watch's metrics file through a node
+# exporter's textfile collector, Prometheus with the example alert rules, and
+# Alertmanager to a webhook receiver. It installs the services too.
+foreach(program prometheus prometheus-node-exporter prometheus-alertmanager promtool curl)
+  string(MAKE_C_IDENTIFIER "VELMORA_${program}" variable)
+  find_program(${variable} ${program} REQUIRED)
+endforeach()
+add_test(NAME monitoring_chain
+  COMMAND xvfb-run -a -s "${VELMORA_XVFB_SCREEN}"
+          bash ${CMAKE_CURRENT_LIST_DIR}/monitoring-chain.sh
+          ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-monitoring ${PROJECT_SOURCE_DIR})
+set_tests_properties(monitoring_chain PROPERTIES TIMEOUT 600 RESOURCE_LOCK smart_velmora_pipe)
