@@ -26,9 +26,9 @@ inline constexpr char kChartName[] = "Chart of the life meter and the temperatur
 
 // The value scales have this many intervals, so their ticks share the grid.
 inline constexpr int kValueIntervals = 5;
-// The forecast lengthens the time axis by at most this many times the
-// history's span, so the history keeps a readable part of the width.
-inline constexpr std::int64_t kForecastSpanFactor = 3;
+// The forecast lengthens the time axis by at most the history's own span,
+// so the history keeps at least half of the width.
+inline constexpr std::int64_t kForecastSpanFactor = 1;
 
 struct TimeSpan {
     std::int64_t First = 0;  // Unix seconds UTC
@@ -78,8 +78,9 @@ struct ChartPlan {
     std::vector<ChartTick> TemperatureTicks;  // "30 °C" ..., bottom up; empty without temperatures
 };
 
-// The oldest to the newest sample (a day around a lone one), and up to the
-// forecast's date of 0 % when there is one, within kForecastSpanFactor.
+// The oldest to the newest sample (a day around a lone one), and on to the
+// forecast's date of 0 % when there is one, by kForecastSpanFactor times
+// that span at most.
 [[nodiscard]] TimeSpan ChartTimeSpan(std::span<const HistoryPoint> points, std::optional<std::int64_t> lifeZeroTime);
 
 // A step of 5, 10, 20, 50 ... °C, the lowest tick a multiple of it; none

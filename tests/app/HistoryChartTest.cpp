@@ -25,7 +25,7 @@ std::vector<HistoryPoint> WithTemperatures(std::vector<std::int64_t> temperature
     return points;
 }
 
-TEST(ChartTimeSpan, RunsOverTheSamplesAndOnToTheForecastWithinThreeTimesTheirSpan) {
+TEST(ChartTimeSpan, RunsOverTheSamplesAndOnToTheForecastByTheirSpanAtMost) {
     const struct {
         std::vector<HistoryPoint> Points;
         std::optional<std::int64_t> Zero;
@@ -34,8 +34,8 @@ TEST(ChartTimeSpan, RunsOverTheSamplesAndOnToTheForecastWithinThreeTimesTheirSpa
         {At({kT0}), std::nullopt, {kT0 - kDay / 2, kT0 + kDay / 2}},
         {At({kT0, kT0 + 10 * kDay}), std::nullopt, {kT0, kT0 + 10 * kDay}},
         {At({kT0, kT0 + 10 * kDay}), kT0 + 5 * kDay, {kT0, kT0 + 10 * kDay}},
-        {At({kT0, kT0 + 10 * kDay}), kT0 + 20 * kDay, {kT0, kT0 + 20 * kDay}},
-        {At({kT0, kT0 + 10 * kDay}), kT0 + 100 * kDay, {kT0, kT0 + 40 * kDay}},
+        {At({kT0, kT0 + 10 * kDay}), kT0 + 15 * kDay, {kT0, kT0 + 15 * kDay}},
+        {At({kT0, kT0 + 10 * kDay}), kT0 + 100 * kDay, {kT0, kT0 + 20 * kDay}},
     };
     for (const auto& c : cases) EXPECT_EQ(ChartTimeSpan(c.Points, c.Zero), c.Span) << c.Span.Last - kT0;
 }
@@ -120,12 +120,12 @@ TEST(PlanChart, PlacesTheSamplesTheForecastAndTheTicksOnTheArea) {
 }
 
 TEST(PlanChart, AForecastBeyondTheAxisIsCutAtItsEnd) {
-    // 0 % on 2026-03-21, 16 days after the newest sample: the axis stops 12
-    // days after it, where the fall has come to a quarter of 50 %.
+    // 0 % on 2026-03-21, 16 days after the newest sample: the axis stops 4
+    // days after it, where the fall has come to three quarters of 50 %.
     const ChartPlan plan = PlanChart(FourDays("2026-03-21"), kArea, 3);
     ASSERT_TRUE(plan.ForecastLine);
-    EXPECT_EQ((*plan.ForecastLine)[0], (ChartPoint{35, 50}));
-    EXPECT_EQ((*plan.ForecastLine)[1], (ChartPoint{110, 87}));
+    EXPECT_EQ((*plan.ForecastLine)[0], (ChartPoint{60, 50}));
+    EXPECT_EQ((*plan.ForecastLine)[1], (ChartPoint{110, 62}));
 }
 
 TEST(PlanChart, DrawsNoForecastLineWithoutAForecastOrAtZero) {
