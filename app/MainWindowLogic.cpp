@@ -77,6 +77,9 @@ void MainWindowLogic::MenuCommandChosen(MenuCommand command) {
         case MenuCommand::RawSmartData:
             view_.OpenRawSmartWindow();
             return;
+        case MenuCommand::HealthHistory:
+            view_.OpenHealthHistoryWindow(table_.DiskCount() > 0 ? &table_[table_.SelectedDisk()] : nullptr);
+            return;
         case MenuCommand::About:
             view_.OpenAboutWindow();
             return;

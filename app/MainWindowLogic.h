@@ -36,6 +36,7 @@ inline constexpr std::uint8_t kGaugeBlue = 188;
 enum class MenuCommand {
     Exit,
     RawSmartData,
+    HealthHistory,
     About,
     License,
     AboutInstaller,
@@ -54,6 +55,8 @@ public:
     // Each opens its window modally, owned by the main window, and destroys
     // it when it closes.
     virtual void OpenRawSmartWindow() = 0;
+    // The health watch's history of the drive shown; none when no drive is.
+    virtual void OpenHealthHistoryWindow(const DriveInfo* shownDrive) = 0;
     virtual void OpenAboutWindow() = 0;
     virtual void OpenLicenseWindow() = 0;
     virtual void OpenInstallerLicenseWindow() = 0;

@@ -7,6 +7,7 @@
 #include "common/AnsiText.h"
 #include "common/JsonText.h"
 #include "history/HistoryReader.h"
+#include "history/HistoryTexts.h"
 #include "history/HistoryTime.h"
 
 namespace velmora::cli {
@@ -296,7 +297,7 @@ std::optional<ConsoleOutput> RefuseUnopenedHistory(const history::HistoryReader&
     if (reader.Outcome() == history::OpenOutcome::Opened) return std::nullopt;
     if (reader.Outcome() == history::OpenOutcome::Failed) return CannotReadHistory(databasePath, reader.Error());
     ConsoleOutput output;
-    output.Err = std::string(kNoHistoryText) + "\n";
+    output.Err = std::string(history::kNoHistoryText) + "\n";
     output.ExitStatus = exit_status::NoDrive;
     return output;
 }

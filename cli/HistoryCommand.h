@@ -30,6 +30,4 @@ struct HistoryQuery {
 [[nodiscard]] std::optional<ConsoleOutput> RefuseUnopenedHistory(const history::HistoryReader& reader,
                                                                  const std::string& databasePath);
 
-inline constexpr char kNoHistoryText[] = "No history yet: is the SMART_VELMORA_WATCH service running?";
-
 }  // namespace velmora::cli

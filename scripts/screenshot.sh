@@ -1,8 +1,12 @@
 #!/bin/bash
 # Starts the toolbox on the example drive set, with the service installed
-# and running, and saves a picture of its main window. Uses the current
-# display when there is one, else an Xvfb display of its own (xvfb-run -a).
-# Everything runs in a Wine prefix of its own, which is ended afterwards.
+# and running, and saves a picture of its main window; then, on a demo
+# history of the first drive (tests/app/win/demo), pictures of its "Health
+# history" window at 100 % and 200 % scaling, history-window.png and
+# history-window-200.png in the same folder. Uses the current display when
+# there is one, else an Xvfb display of its own (xvfb-run -a), large enough
+# for the window at 200 %. Everything runs in a Wine prefix of its own,
+# which is ended afterwards.
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT_PNG]
 #   BUILD_DIR   the Windows build (default build/windows)
 #   OUTPUT_PNG  where the picture goes (default BUILD_DIR/main-window.png)
@@ -12,13 +16,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build/windows}" && pwd)
 output=${2:-$build/main-window.png}
 bin=$build/bin
-for program in SMART_VELMORA.exe SMART_VELMORA_SV.exe; do
+pictures=$(dirname "$output")
+for program in SMART_VELMORA.exe SMART_VELMORA_SV.exe history_demo.exe; do
   [ -f "$bin/$program" ] || { echo "missing $bin/$program: build the windows preset first" >&2; exit 1; }
 done
 version=$(velmora_version "$build") || { echo "no product version in $build/CMakeCache.txt" >&2; exit 1; }
 
 if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
-  exec xvfb-run -a -s "$VELMORA_XVFB_SCREEN" bash "$root/scripts/screenshot.sh" "$build" "$output"
+  exec xvfb-run -a -s "-screen 0 1600x1200x24" bash "$root/scripts/screenshot.sh" "$build" "$output"
 fi
 
 prefix=$build/wineprefix-screenshot
@@ -36,16 +41,52 @@ wine reg add 'HKCU\SOFTWARE\VELMORA\Corvexa' /v UpdatesDontAsk /t REG_DWORD /d 1
 if ! wine sc query SMART_VELMORA >/dev/null 2>&1; then
   wine "$bin/SMART_VELMORA_SV.exe" /INSTALL /SILENT
 fi
-service_start SMART_VELMORA || true
 
-wine "$bin/SMART_VELMORA.exe" &
+# The display's scaling, in dots per inch: Wine reads it when a session
+# starts, so every program of the prefix is ended first.
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  wineserver -k 2>/dev/null || true
+}
+
 caption="VELMORA SSD Toolbox $version"
 window=
 main_window() { window=$(xdotool search --name "^${caption//./\\.}\$" 2>/dev/null | head -n1) && [ -n "$window" ]; }
-wait_for 60 main_window || { echo "the main window did not appear" >&2; exit 1; }
-# The first drive is read from the service right after the window shows.
-sleep 3
-mkdir -p "$(dirname "$output")"
+start_toolbox() {
+  service_start SMART_VELMORA || true
+  wine "$bin/SMART_VELMORA.exe" &
+  wait_for 60 main_window || { echo "the main window did not appear" >&2; exit 1; }
+  # The first drive is read from the service right after the window shows.
+  sleep 3
+}
+
+history_window=
+history_shown() { history_window=$(xdotool search --name '^Health history: ' 2>/dev/null | head -n1) && [ -n "$history_window" ]; }
+# Help > Health history from the keyboard, as a user would open it.
+open_history() {
+  xdotool windowfocus --sync "$window"
+  xdotool key alt+h
+  sleep 1
+  xdotool key h
+  wait_for 5 history_shown
+}
+
+# shoot_history DPI PICTURE: the toolbox started at DPI, its history window saved.
+shoot_history() {
+  set_dpi "$1"
+  start_toolbox
+  wait_for 30 open_history || { echo "the health history window did not appear at $1 DPI" >&2; exit 1; }
+  sleep 2
+  import -window "$history_window" "$2"
+  wineserver -k 2>/dev/null || true
+}
+
+set_dpi 96
+wine "$bin/history_demo.exe" >/dev/null || { echo "the demo history could not be written" >&2; exit 1; }
+start_toolbox
+mkdir -p "$pictures"
 import -window "$window" "$output"
-service_stop SMART_VELMORA || true
 echo "Screenshot of the main window: $output"
+shoot_history 96 "$pictures/history-window.png"
+shoot_history 192 "$pictures/history-window-200.png"
+echo "Screenshots of the health history window: $pictures/history-window.png, $pictures/history-window-200.png"

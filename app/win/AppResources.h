@@ -23,6 +23,7 @@
 #define IDM_ABOUT 221
 #define IDM_LICENSE 222
 #define IDM_ABOUT_NSIS 223
+#define IDM_HEALTH_HISTORY 224
 
 // Main window controls. The ten value fields follow FieldId's order.
 #define IDC_FIELD_FIRST 1001  // EModel ... ETemperature: 1001 ... 1010
@@ -38,6 +39,11 @@
 #define IDC_RAW_TEXT 1201    // MText
 #define IDC_RAW_SAVE 1202    // Button1
 #define IDC_RAW_CLOSE 1203   // Button2
+
+// Health history window.
+#define IDC_HISTORY_CHART 1701
+#define IDC_HISTORY_TEXT 1702   // the sentence, or the message shown instead of the chart
+#define IDC_HISTORY_CLOSE 1703
 
 // Information windows.
 #define IDC_INFO_PICTURE 1301  // Image1 of the about window

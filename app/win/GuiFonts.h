@@ -1,6 +1,8 @@
 #pragma once
 // The fonts of the windows. The design names MS Sans Serif at a pixel
 // height; Windows and Wine substitute a similar face where it is missing.
+// A window that follows the display's scaling takes its sizes at 96 DPI
+// and scales them, its fonts included, to the DPI it is shown at.
 
 #include <windows.h>
 
@@ -17,5 +19,16 @@ enum class Pitch { Default, Fixed };
 [[nodiscard]] GdiObject CreateMessageFont();
 
 void SetControlFont(HWND control, const GdiObject& font) noexcept;
+
+// The DPI the window is shown at: GetDpiForWindow where the system has it
+// (Windows 10 from 1607), else the system's, the screen DC's LOGPIXELSY.
+// A null window gives the system's.
+[[nodiscard]] UINT WindowDpi(HWND hwnd) noexcept;
+
+// A size given at 96 DPI, at dpi.
+[[nodiscard]] int ScaleToDpi(int size, UINT dpi) noexcept;
+
+// The message-box font's face at a pixel height given at 96 DPI, at dpi.
+[[nodiscard]] GdiObject CreateScaledFont(int pixelHeightAt96, UINT dpi);
 
 }  // namespace velmora::win

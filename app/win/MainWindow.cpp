@@ -8,10 +8,13 @@
 #include "drives/DriveView.h"
 #include "update/UpdateTexts.h"
 #include "common/ProgramTexts.h"
+#include "common/win/ProgramDataPaths.h"
 #include "app/win/AppResources.h"
 #include "app/win/GaugeControl.h"
 #include "app/win/GuiFonts.h"
 #include "app/win/HandlerGuard.h"
+#include "app/win/HealthHistoryWindow.h"
+#include "app/win/HistoryChartControl.h"
 #include "app/win/InfoWindows.h"
 #include "app/win/MessageBoxWindow.h"
 #include "app/win/PictureControl.h"
@@ -47,6 +50,7 @@ std::optional<MenuCommand> MenuCommandOf(int id) {
     switch (id) {
         case IDM_EXIT: return MenuCommand::Exit;
         case IDM_RAW_SMART_DATA: return MenuCommand::RawSmartData;
+        case IDM_HEALTH_HISTORY: return MenuCommand::HealthHistory;
         case IDM_ABOUT: return MenuCommand::About;
         case IDM_LICENSE: return MenuCommand::License;
         case IDM_ABOUT_NSIS: return MenuCommand::AboutInstaller;
@@ -82,7 +86,8 @@ bool MainWindow::RegisterClasses(HINSTANCE instance) noexcept {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kMainWindowClass;
     const bool registered = ::RegisterClassExA(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    return registered && RegisterGaugeClass(instance) && RegisterPictureClass(instance);
+    return registered && RegisterGaugeClass(instance) && RegisterPictureClass(instance) &&
+           RegisterHistoryChartClass(instance);
 }
 
 void MainWindow::Create() {
@@ -221,6 +226,11 @@ void MainWindow::CloseWindow() { ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 
 void MainWindow::OpenRawSmartWindow() {
     RawSmartWindow window(sources_.Wmi, sources_.Devices, sources_.Pipes);
+    (void)window.Run(hwnd_);
+}
+
+void MainWindow::OpenHealthHistoryWindow(const DriveInfo* shownDrive) {
+    HealthHistoryWindow window(HistoryDatabasePath(), shownDrive);
     (void)window.Run(hwnd_);
 }
 

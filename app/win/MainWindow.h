@@ -63,6 +63,7 @@ public:
     void StartFirstTickTimer() override;
     void CloseWindow() override;
     void OpenRawSmartWindow() override;
+    void OpenHealthHistoryWindow(const DriveInfo* shownDrive) override;
     void OpenAboutWindow() override;
     void OpenLicenseWindow() override;
     void OpenInstallerLicenseWindow() override;

@@ -48,10 +48,10 @@ bool ModalWindow::OnCommand(int id, int) {
 bool ModalWindow::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
 
 HWND ModalWindow::AddControl(const char* className, const char* text, DWORD style, int x, int y, int width,
-                             int height, int id, DWORD exStyle) {
+                             int height, int id, DWORD exStyle, void* createParam) {
     HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
                                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                     ::GetModuleHandleA(nullptr), nullptr);
+                                     ::GetModuleHandleA(nullptr), createParam);
     if (!control) throw std::runtime_error(kOutOfMemoryText);
     return control;
 }

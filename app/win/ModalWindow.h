@@ -45,9 +45,10 @@ protected:
 
     [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
     void End(INT_PTR code) noexcept { ::EndDialog(hwnd_, code); }
-    // A child control in pixels; raises on failure.
+    // A child control in pixels, createParam its creation parameter; raises
+    // on failure.
     HWND AddControl(const char* className, const char* text, DWORD style, int x, int y, int width, int height,
-                    int id, DWORD exStyle = 0);
+                    int id, DWORD exStyle = 0, void* createParam = nullptr);
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

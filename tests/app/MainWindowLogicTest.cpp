@@ -243,5 +243,15 @@ TEST_F(MainWindowLogicTest, MenuCommandsOpenTheirWindowsAndExitCloses) {
     EXPECT_EQ(view.Opened, (std::vector<std::string>{"raw", "about", "license", "installer", "close"}));
 }
 
+TEST_F(MainWindowLogicTest, HealthHistoryOpensForTheSelectedDriveOrForNoneWithoutDrives) {
+    logic.MenuCommandChosen(MenuCommand::HealthHistory);
+    UseMakersDisks(2);
+    Show();
+    logic.DriveButtonClick(1);
+    logic.MenuCommandChosen(MenuCommand::HealthHistory);
+
+    EXPECT_EQ(view.Opened, (std::vector<std::string>{"history of none", "history of SN1"}));
+}
+
 }  // namespace
 }  // namespace velmora

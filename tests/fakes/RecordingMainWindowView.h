@@ -42,6 +42,10 @@ public:
     void StartFirstTickTimer() override { ++TimerStarts; }
     void CloseWindow() override { Opened.emplace_back("close"); }
     void OpenRawSmartWindow() override { Opened.emplace_back("raw"); }
+    // "history" and the shown drive's serial number, or "history of none".
+    void OpenHealthHistoryWindow(const DriveInfo* shownDrive) override {
+        Opened.push_back("history of " + (shownDrive ? shownDrive->SerialNumber : std::string("none")));
+    }
     void OpenAboutWindow() override { Opened.emplace_back("about"); }
     void OpenLicenseWindow() override { Opened.emplace_back("license"); }
     void OpenInstallerLicenseWindow() override { Opened.emplace_back("installer"); }

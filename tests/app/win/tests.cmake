@@ -24,3 +24,10 @@ set_tests_properties(app_gui_tests PROPERTIES
   ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-app"
   RESOURCE_LOCK smart_velmora_pipe
   TIMEOUT 900)
+
+# The history the pictures of the "Health history" window show, written into
+# a prefix's history database by scripts/screenshot.sh.
+add_executable(history_demo ${PROJECT_SOURCE_DIR}/tests/app/win/demo/HistoryDemoMain.cpp)
+target_link_libraries(history_demo PRIVATE velmora_history velmora_common_win)
+target_include_directories(history_demo PRIVATE ${PROJECT_SOURCE_DIR})
+velmora_warnings(history_demo)

@@ -1,20 +1,26 @@
 // SMART_VELMORA.exe as a user meets it, looked at from this process: the
 // service installed and running on the example drive set, the main window
 // found by its caption, its fields read with WM_GETTEXT, a real mouse click
-// on the second drive button; and the start-up boxes of an unknown Windows
-// version and of a machine without the maker's drives.
+// on the second drive button; the start-up boxes of an unknown Windows
+// version and of a machine without the maker's drives; and the health
+// history window of the shown drive, from a history the watch's own store
+// wrote and without one.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "drives/DriveView.h"
+#include "app/HistoryChart.h"
 #include "app/win/AppResources.h"
 #include "service/win/SmartVelmoraService.h"
+#include "tests/app/win/gui/HistorySeed.h"
 #include "tests/app/win/gui/ToolboxProcess.h"
 #include "tests/app/win/gui/UpdateTestSupport.h"
 #include "tests/app/win/gui/WindowProbe.h"
@@ -77,6 +83,25 @@ bool StartService() {
 void RemoveEverything() {
     static_cast<void>(RemoveService(win::kServiceName));
     static_cast<void>(SetDriveSetPath(nullptr));
+}
+
+// The Help menu's items, text and command, as the toolbox's resources make
+// the menu. (Wine keeps a menu's items in the process that owns it, so the
+// running window's menu cannot be read from here.)
+std::vector<std::pair<std::string, UINT>> HelpMenuItems() {
+    std::vector<std::pair<std::string, UINT>> items;
+    HMODULE toolbox = ::LoadLibraryExA((ProgramDirectory() + "SMART_VELMORA.exe").c_str(), nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE);
+    HMENU menu = toolbox ? ::LoadMenuA(toolbox, MAKEINTRESOURCEA(IDR_MAINMENU)) : nullptr;
+    HMENU help = menu ? ::GetSubMenu(menu, 2) : nullptr;
+    for (int i = 0; help && i < ::GetMenuItemCount(help); ++i) {
+        char text[64] = {};
+        ::GetMenuStringA(help, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        items.emplace_back(text, ::GetMenuItemID(help, i));
+    }
+    if (menu) ::DestroyMenu(menu);
+    if (toolbox) ::FreeLibrary(toolbox);
+    return items;
 }
 
 std::map<FieldId, std::string> ReadFields(HWND window) {
@@ -221,6 +246,58 @@ TEST_F(ToolboxOnExampleSet, SetWithoutTheMakersDrivesShowsTheNotFoundWarningAndS
     EXPECT_EQ(ToolbarButtonImage(toolbar, IDC_REFRESH_BUTTON), toolbar_image::RefreshInactive);
     CloseToolbox(window);
     ::DeleteFileA(set.c_str());
+}
+
+// ---- health history
+
+constexpr char kHistoryCaption[] = "Health history: VELMORA R730 SSD (serial number VM0A1B2C3D)";
+
+// Chooses Help > Health history, as the menu does: its item's command.
+HWND OpenHealthHistory(const ToolboxProcess& toolbox, HWND window) {
+    const auto items = HelpMenuItems();
+    const auto item = std::find_if(items.begin(), items.end(), [](const auto& i) { return i.first == "&Health history"; });
+    EXPECT_NE(item, items.end());
+    // Next to the other view of the drives' data.
+    EXPECT_TRUE(item != items.begin() && std::prev(item)->first == "&RAW SMART data");
+    if (item == items.end()) return nullptr;
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(item->second, 0), 0);
+    return toolbox.WaitForWindow(kHistoryCaption);
+}
+
+TEST_F(ToolboxOnExampleSet, HealthHistoryOfTheShownDriveGivesItsForecastAndEscapeClosesIt) {
+    // 2026-04-21T09:00:00Z, a failed read 20 days later, 2026-06-10T09:00:00Z:
+    // 3 % in 50 days, so 92 % lasts 1533 days after 2026-06-10.
+    ASSERT_TRUE(WriteHistory({ExampleRun(1776762000, 95, 34), ExampleRun(1778490000, std::nullopt),
+                              ExampleRun(1781082000, 92, 37)}));
+    HWND window = StartToolbox();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return TextById(window, IDC_GAUGE) == "95%"; }));
+
+    HWND history = OpenHealthHistory(*toolbox_, window);
+    ASSERT_NE(history, nullptr);
+    EXPECT_EQ(TextById(history, IDC_HISTORY_TEXT),
+              "At the current rate the life meter reaches 0 % around 2030-08 (about 4 years)");
+    EXPECT_EQ(TextById(history, IDC_HISTORY_CHART), kChartName);
+    // The sentence has the focus: Esc there goes to the window.
+    ::PostMessageA(DescendantById(history, IDC_HISTORY_TEXT), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return TopLevelWindows(kHistoryCaption, toolbox_->Id()).empty(); }));
+    CloseToolbox(window);
+    RemoveHistory();
+}
+
+TEST_F(ToolboxOnExampleSet, HealthHistoryWithoutADatabaseSaysThereIsNoneYetAndCloseClosesIt) {
+    RemoveHistory();
+    HWND window = StartToolbox();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return TextById(window, IDC_GAUGE) == "95%"; }));
+
+    HWND history = OpenHealthHistory(*toolbox_, window);
+    ASSERT_NE(history, nullptr);
+    EXPECT_EQ(TextById(history, IDC_HISTORY_TEXT), "No history yet: is the SMART_VELMORA_WATCH service running?");
+    EXPECT_EQ(DescendantById(history, IDC_HISTORY_CHART), nullptr);
+    ::SendMessageA(DescendantById(history, IDC_HISTORY_CLOSE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return TopLevelWindows(kHistoryCaption, toolbox_->Id()).empty(); }));
+    CloseToolbox(window);
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+#include "app/win/HealthHistoryWindow.h"
+
+#include <algorithm>
+
+#include "app/HistoryChart.h"
+#include "app/win/AppResources.h"
+#include "app/win/GuiFonts.h"
+#include "app/win/HistoryChartControl.h"
+
+namespace velmora::win {
+
+namespace {
+
+// Sizes at 96 DPI.
+constexpr int kChartClientWidth = 640;
+constexpr int kChartClientHeight = 440;
+constexpr int kMessageClientWidth = 480;
+constexpr int kMargin = 12;
+constexpr int kGap = 8;
+constexpr int kTextPixels = 13;
+constexpr int kTextHeight = 34;  // two lines: a long message wraps
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+
+// Nine tenths of the work area at most, so the window fits a small screen
+// at a large scaling; the controls are laid out in what it got.
+int Fit(int wanted, LONG available) { return std::min(wanted, static_cast<int>(available) * 9 / 10); }
+
+}  // namespace
+
+HealthHistoryWindow::HealthHistoryWindow(const std::string& databasePath, const DriveInfo* drive)
+    : caption_(HealthHistoryCaption(drive)), history_(ReadHealthHistory(databasePath, drive)) {}
+
+ModalFrame HealthHistoryWindow::Frame() const {
+    const UINT dpi = WindowDpi(Handle());
+    const auto scale = [&](int size) { return ScaleToDpi(size, dpi); };
+    RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int controlsHeight = 2 * scale(kMargin) + scale(kTextHeight) + scale(kGap) + scale(kButtonHeight);
+    if (!history_.HasChart) {
+        return {caption_, Fit(scale(kMessageClientWidth), work.right - work.left),
+                Fit(controlsHeight, work.bottom - work.top), false};
+    }
+    return {caption_, Fit(scale(kChartClientWidth), work.right - work.left),
+            Fit(scale(kChartClientHeight), work.bottom - work.top), false};
+}
+
+void HealthHistoryWindow::OnInit() {
+    const UINT dpi = WindowDpi(Handle());
+    const auto scale = [&](int size) { return ScaleToDpi(size, dpi); };
+    font_ = CreateScaledFont(kTextPixels, dpi);
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    const int width = client.right - 2 * scale(kMargin);
+    const int buttonTop = client.bottom - scale(kMargin) - scale(kButtonHeight);
+    const int textTop = buttonTop - scale(kGap) - scale(kTextHeight);
+
+    if (history_.HasChart) {
+        const int chartHeight = std::max(textTop - scale(kGap) - scale(kMargin), 0);
+        (void)AddControl(kHistoryChartClass, kChartName, 0, scale(kMargin), scale(kMargin), width, chartHeight,
+                         IDC_HISTORY_CHART, 0, &history_);
+    }
+    // A read-only edit rather than a label: the Tab key reaches it and a
+    // screen reader reads it; it looks like the window's own text.
+    HWND text = AddControl("EDIT", history_.Text.c_str(), ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_TABSTOP,
+                           scale(kMargin), textTop, width, scale(kTextHeight), IDC_HISTORY_TEXT);
+    HWND close = AddControl("BUTTON", "Close", BS_DEFPUSHBUTTON | WS_TABSTOP,
+                            client.right - scale(kMargin) - scale(kButtonWidth), buttonTop, scale(kButtonWidth),
+                            scale(kButtonHeight), IDC_HISTORY_CLOSE);
+    SetControlFont(text, font_);
+    SetControlFont(close, font_);
+}
+
+void HealthHistoryWindow::OnShown() {
+    // The dialog selects an edit's whole text when it takes the focus.
+    ::SendDlgItemMessageA(Handle(), IDC_HISTORY_TEXT, EM_SETSEL, 0, 0);
+}
+
+bool HealthHistoryWindow::OnCommand(int id, int notifyCode) {
+    if (id == IDC_HISTORY_CLOSE) {
+        End(IDCLOSE);
+        return true;
+    }
+    return ModalWindow::OnCommand(id, notifyCode);
+}
+
+}  // namespace velmora::win
