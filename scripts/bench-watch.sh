@@ -54,6 +54,7 @@ measure() {
 wine "$bin/SMART_VELMORA_CLI.exe" --help >/dev/null 2>&1   # the prefix's first start
 python3 scripts/make-drive-set.py 16 >"$work/set-16.ini"
 wine reg add 'HKLM\SOFTWARE\VELMORA\Corvexa' /v SimulatedDrives /t REG_SZ /d "$(winepath -w "$work/set-16.ini")" /f >/dev/null 2>&1
+wine "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT >/dev/null 2>&1 || true  # left by a run that was cut short
 wine "$bin/SMART_VELMORA_SV.exe" /INSTALL /SILENT
 service_start SMART_VELMORA
 cli() { wine "$bin/SMART_VELMORA_CLI.exe" "$@"; }
