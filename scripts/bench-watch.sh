@@ -20,7 +20,9 @@ cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_SANITIZE
 cmake --build build/bench --target watch_run_bench history_read_bench >/dev/null
 [ -x "$bin/SMART_VELMORA_CLI.exe" ] || { cmake --preset windows >/dev/null && cmake --build --preset windows --target SMART_VELMORA_CLI SMART_VELMORA_SV; }
 mkdir -p "$work"
-trap 'wine "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT >/dev/null 2>&1; wine_end "$work/wineprefix"' EXIT
+# A running service would only be marked for deletion: stopped first.
+remove_service() { wine net stop SMART_VELMORA >/dev/null 2>&1; wine "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT >/dev/null 2>&1; }
+trap 'remove_service; wine_end "$work/wineprefix"' EXIT
 
 echo "--- one watch run of 16 drives, and the database's size"
 build/bench/tests/watch/bench/watch_run_bench "$work"
@@ -33,7 +35,7 @@ history_dir=$WINEPREFIX/drive_c/ProgramData/VELMORA/History
 mkdir -p "$history_dir"
 cp "$work/history.db" "$history_dir/history.db"
 rm -f "$history_dir/history.db-wal" "$history_dir/history.db-shm"
-wineserver -p
+wineserver -p || true  # a server left running serves as well
 # Runs each named console command once per round, RUNS rounds, so a busy
 # machine slows them alike; sets ms[NAME] to the median wall time.
 declare -A commands ms
@@ -54,7 +56,7 @@ measure() {
 wine "$bin/SMART_VELMORA_CLI.exe" --help >/dev/null 2>&1   # the prefix's first start
 python3 scripts/make-drive-set.py 16 >"$work/set-16.ini"
 wine reg add 'HKLM\SOFTWARE\VELMORA\Corvexa' /v SimulatedDrives /t REG_SZ /d "$(winepath -w "$work/set-16.ini")" /f >/dev/null 2>&1
-wine "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT >/dev/null 2>&1 || true  # left by a run that was cut short
+remove_service || true  # left by a run that was cut short
 wine "$bin/SMART_VELMORA_SV.exe" /INSTALL /SILENT
 service_start SMART_VELMORA
 cli() { wine "$bin/SMART_VELMORA_CLI.exe" "$@"; }
