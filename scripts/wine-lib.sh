@@ -91,3 +91,10 @@ _update_server_listening() {
 velmora_version() {
   sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt" 2>/dev/null | grep .
 }
+
+# check DESCRIPTION COMMAND...: runs the command of an end-to-end test and
+# says ok or FAILED; failures counts the failed ones (the test sets it to 0).
+check() {
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures+1)); return 1; fi
+}

@@ -10,11 +10,7 @@ set -uo pipefail
 bin=$1 prefix=$2 source=$3
 . "$source/scripts/wine-lib.sh"
 work=$(mktemp -d)
-failures=0
-check() {  # description, command...
-  local what=$1; shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures+1)); return 1; fi
-}
+failures=0  # counted by check (wine-lib.sh)
 pids=()
 cleanup() {
   wine_end "$prefix"

@@ -13,11 +13,7 @@ bin=$1 prefix=$2 source=$3 version=$4
 caption="VELMORA SSD Toolbox $version"
 work=$(mktemp -d)
 server_pid="" toolbox_pid=""
-failures=0
-check() {  # description, command...
-  local what=$1; shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures+1)); fi
-}
+failures=0  # counted by check (wine-lib.sh)
 cleanup() {
   wine_end "$prefix"
   [ -n "$toolbox_pid" ] && kill "$toolbox_pid" 2>/dev/null

@@ -10,11 +10,7 @@ bin=$1 prefix=$2 source=$3
 unset DISPLAY
 run() { wine "$@"; }
 work=$(mktemp -d)
-failures=0
-check() {  # description, command...
-  local what=$1; shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures+1)); fi
-}
+failures=0  # counted by check (wine-lib.sh)
 cleanup() {
   run "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT >/dev/null 2>&1
   wine_end "$prefix"
