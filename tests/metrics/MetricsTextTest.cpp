@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+
+#include "tests/fakes/ShellCommand.h"
 
 namespace velmora::metrics {
 namespace {
@@ -38,57 +39,95 @@ DriveMetrics NotRefreshed() {
     return drive;
 }
 
-constexpr char kLabels1[] =
-    R"(serial_number="VM\"1",model="VELMORA \\R730\nSSD",firmware="Q5)"
-    "\xEF\xBF\xBD"
-    R"(",interface="SATA")";
+constexpr char kLabels1[] = R"(serial_number="VM\"1",model="VELMORA \\R730\nSSD",firmware="Q5)"
+                            "\xEF\xBF\xBD"
+                            R"(",interface="SATA")";
 constexpr char kLabels2[] = R"(serial_number="VM2",model="VELMORA LP520 NVMe SSD",firmware="N2",interface="NVMe")";
 
 std::string Expected() {
     const std::string l1 = kLabels1, l2 = kLabels2;
     return "# HELP velmora_ssd_status The drive's status: 1 for the current one of ok, bad and unknown.\n"
            "# TYPE velmora_ssd_status gauge\n"
-           "velmora_ssd_status{" + l1 + ",status=\"ok\"} 1\n"
-           "velmora_ssd_status{" + l1 + ",status=\"bad\"} 0\n"
-           "velmora_ssd_status{" + l1 + ",status=\"unknown\"} 0\n"
-           "velmora_ssd_status{" + l2 + ",status=\"ok\"} 0\n"
-           "velmora_ssd_status{" + l2 + ",status=\"bad\"} 0\n"
-           "velmora_ssd_status{" + l2 + ",status=\"unknown\"} 1\n"
+           "velmora_ssd_status{" +
+           l1 +
+           ",status=\"ok\"} 1\n"
+           "velmora_ssd_status{" +
+           l1 +
+           ",status=\"bad\"} 0\n"
+           "velmora_ssd_status{" +
+           l1 +
+           ",status=\"unknown\"} 0\n"
+           "velmora_ssd_status{" +
+           l2 +
+           ",status=\"ok\"} 0\n"
+           "velmora_ssd_status{" +
+           l2 +
+           ",status=\"bad\"} 0\n"
+           "velmora_ssd_status{" +
+           l2 +
+           ",status=\"unknown\"} 1\n"
            "# HELP velmora_ssd_life_meter_percent Life left as the drive's life meter shows it (100 new, 0 worn out).\n"
            "# TYPE velmora_ssd_life_meter_percent gauge\n"
-           "velmora_ssd_life_meter_percent{" + l1 + "} 97\n"
+           "velmora_ssd_life_meter_percent{" +
+           l1 +
+           "} 97\n"
            "# HELP velmora_ssd_refresh_success 1 when the drive's SMART data was read at the last sample, else 0.\n"
            "# TYPE velmora_ssd_refresh_success gauge\n"
-           "velmora_ssd_refresh_success{" + l1 + "} 1\n"
-           "velmora_ssd_refresh_success{" + l2 + "} 0\n"
+           "velmora_ssd_refresh_success{" +
+           l1 +
+           "} 1\n"
+           "velmora_ssd_refresh_success{" +
+           l2 +
+           "} 0\n"
            "# HELP velmora_ssd_power_on_seconds_total Time the drive has been powered on.\n"
            "# TYPE velmora_ssd_power_on_seconds_total counter\n"
-           "velmora_ssd_power_on_seconds_total{" + l1 + "} 4320000\n"
+           "velmora_ssd_power_on_seconds_total{" +
+           l1 +
+           "} 4320000\n"
            "# HELP velmora_ssd_power_cycles_total Times the drive has been powered on.\n"
            "# TYPE velmora_ssd_power_cycles_total counter\n"
-           "velmora_ssd_power_cycles_total{" + l1 + "} 37\n"
+           "velmora_ssd_power_cycles_total{" +
+           l1 +
+           "} 37\n"
            "# HELP velmora_ssd_erase_count_max Highest erase count of the drive's blocks.\n"
            "# TYPE velmora_ssd_erase_count_max gauge\n"
-           "velmora_ssd_erase_count_max{" + l1 + "} 80\n"
+           "velmora_ssd_erase_count_max{" +
+           l1 +
+           "} 80\n"
            "# HELP velmora_ssd_erase_count_avg Average erase count of the drive's blocks.\n"
            "# TYPE velmora_ssd_erase_count_avg gauge\n"
-           "velmora_ssd_erase_count_avg{" + l1 + "} 41\n"
+           "velmora_ssd_erase_count_avg{" +
+           l1 +
+           "} 41\n"
            "# HELP velmora_ssd_written_bytes_total Data written by the host, as the drive counts it in GB.\n"
            "# TYPE velmora_ssd_written_bytes_total counter\n"
-           "velmora_ssd_written_bytes_total{" + l1 + "} 3500000000000\n"
+           "velmora_ssd_written_bytes_total{" +
+           l1 +
+           "} 3500000000000\n"
            "# HELP velmora_ssd_temperature_celsius Drive temperature.\n"
            "# TYPE velmora_ssd_temperature_celsius gauge\n"
-           "velmora_ssd_temperature_celsius{" + l1 + "} 38\n"
+           "velmora_ssd_temperature_celsius{" +
+           l1 +
+           "} 38\n"
            "# HELP velmora_ssd_over_temperature 1 when the drive reports over temperature, else 0.\n"
            "# TYPE velmora_ssd_over_temperature gauge\n"
-           "velmora_ssd_over_temperature{" + l1 + "} 0\n"
-           "# HELP velmora_ssd_life_forecast_seconds Time until the life meter reaches 0 % at the rate of the last 90 days.\n"
+           "velmora_ssd_over_temperature{" +
+           l1 +
+           "} 0\n"
+           "# HELP velmora_ssd_life_forecast_seconds Time until the life meter reaches 0 % at the rate of the last 90 "
+           "days.\n"
            "# TYPE velmora_ssd_life_forecast_seconds gauge\n"
-           "velmora_ssd_life_forecast_seconds{" + l1 + "} 83808000\n"
+           "velmora_ssd_life_forecast_seconds{" +
+           l1 +
+           "} 83808000\n"
            "# HELP velmora_ssd_last_sample_timestamp_seconds When the drive was last sampled, Unix time.\n"
            "# TYPE velmora_ssd_last_sample_timestamp_seconds gauge\n"
-           "velmora_ssd_last_sample_timestamp_seconds{" + l1 + "} 1796749200\n"
-           "velmora_ssd_last_sample_timestamp_seconds{" + l2 + "} 1796749201\n"
+           "velmora_ssd_last_sample_timestamp_seconds{" +
+           l1 +
+           "} 1796749200\n"
+           "velmora_ssd_last_sample_timestamp_seconds{" +
+           l2 +
+           "} 1796749201\n"
            "# HELP velmora_ssd_sample_interval_seconds Time between the health watch's samples.\n"
            "# TYPE velmora_ssd_sample_interval_seconds gauge\n"
            "velmora_ssd_sample_interval_seconds 3600\n";
@@ -96,17 +135,12 @@ std::string Expected() {
 
 // What Prometheus's own linter says about the text: empty when it accepts it without a warning.
 std::string PromtoolVerdict(const std::string& text) {
-    const auto file = std::filesystem::temp_directory_path() / ("velmora-metrics-" + std::to_string(::getpid()) + ".prom");
+    const auto file =
+        std::filesystem::temp_directory_path() / ("velmora-metrics-" + std::to_string(::getpid()) + ".prom");
     std::ofstream(file, std::ios::binary) << text;
-    const std::string command = "promtool check metrics < '" + file.string() + "' 2>&1; echo \"exit $?\"";
-    std::string verdict;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe)) verdict += buffer;
-        ::pclose(pipe);
-    }
+    const testing::ShellResult lint = testing::RunShell("promtool check metrics < '" + file.string() + "'");
     std::filesystem::remove(file);
-    return verdict == "exit 0\n" ? "" : verdict;
+    return lint.ExitStatus == 0 ? lint.Output : "exit " + std::to_string(lint.ExitStatus) + ": " + lint.Output;
 }
 
 TEST(MetricsText, EveryReportedValueOnceInBaseUnitsEscapedAndAcceptedByPromtool) {
