@@ -18,6 +18,8 @@ struct UpdateOffer {
     std::string OfferedVersion;  // application: "app version"/"version"; firmware: "current"
     std::string FileName;        // FileNameFromUrl(Url)
     std::string Url;
+    std::string Sha256{};   // the section's "sha256" value as given; empty: none
+    bool Verified = false;  // from a reply whose signature held, with a well-formed digest
 
     friend bool operator==(const UpdateOffer&, const UpdateOffer&) = default;
 };

@@ -20,7 +20,8 @@ void ParseUpdateReply(std::string_view body, DriveTable& drives, std::vector<Upd
         std::string url = ReadReplyValue(lines, kAppVersionSection, kUrlKey);
         if (!url.empty()) {
             std::string fileName = FileNameFromUrl(url);
-            offers.push_back({OfferKind::Application, {}, appVersion, std::move(fileName), std::move(url)});
+            offers.push_back({OfferKind::Application, {}, appVersion, std::move(fileName), std::move(url),
+                              ReadReplyValue(lines, kAppVersionSection, kSha256Key)});
         }
     }
 
@@ -44,8 +45,8 @@ void ParseUpdateReply(std::string_view body, DriveTable& drives, std::vector<Upd
             if (url.empty()) continue;
             drive.NewFirmwareVersion = ReadReplyValue(lines, sections[s], kCurrentKey);
             std::string fileName = FileNameFromUrl(url);
-            offers.push_back(
-                {OfferKind::Firmware, drive.Model, drive.NewFirmwareVersion, std::move(fileName), std::move(url)});
+            offers.push_back({OfferKind::Firmware, drive.Model, drive.NewFirmwareVersion, std::move(fileName),
+                              std::move(url), ReadReplyValue(lines, sections[s], kSha256Key)});
         }
     }
 }

@@ -25,6 +25,7 @@ inline constexpr char kAppVersionSection[] = "app version";
 inline constexpr char kFirmwareSectionPrefix[] = "fw upgrade";
 inline constexpr char kVersionKey[] = "version";
 inline constexpr char kUrlKey[] = "url";
+inline constexpr char kSha256Key[] = "sha256";  // the url's SHA-256, 64 hex digits
 inline constexpr char kApplicableKey[] = "applicable";
 inline constexpr char kCurrentKey[] = "current";
 

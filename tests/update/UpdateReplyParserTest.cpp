@@ -160,13 +160,14 @@ TEST(ParseUpdateReply, MatchesFirmwareSectionsByExactRevision) {
 TEST(ParseUpdateReply, OrdersTheApplicationFirstThenDrivesInTableOrder) {
     const std::string body = std::string(kHeader) +
                              "[app version]\nversion=1.02\nurl=http://h/app/tool.exe\n\n"
-                             "[fw upgrade1]\napplicable=QD1\nurl=http://h/fw/qd.bin\ncurrent=QD2\n\n"
+                             "[fw upgrade1]\napplicable=QD1\nurl=http://h/fw/qd.bin\ncurrent=QD2\nsha256=d1\n\n"
                              "[fw upgrade2]\napplicable=Q51\nurl=http://h/fw/q5.bin\ncurrent=Q52\n";
     const Parsed parsed = Parse(body, Drives({{"Q51", "DRIVE A"}, {"XX", "OTHER"}, {"QD1", "DRIVE B"}}));
+    // Each offer carries its own section's digest, as given.
     const std::vector<UpdateOffer> expected = {
         {OfferKind::Application, "", "1.02", "tool.exe", "http://h/app/tool.exe"},
         {OfferKind::Firmware, "DRIVE A", "Q52", "q5.bin", "http://h/fw/q5.bin"},
-        {OfferKind::Firmware, "DRIVE B", "QD2", "qd.bin", "http://h/fw/qd.bin"},
+        {OfferKind::Firmware, "DRIVE B", "QD2", "qd.bin", "http://h/fw/qd.bin", "d1"},
     };
     EXPECT_EQ(parsed.Offers, expected);
     EXPECT_EQ(parsed.NewVersions, (std::vector<std::string>{"Q52", "", "QD2"}));
