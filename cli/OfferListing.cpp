@@ -22,6 +22,16 @@ const char* KindName(std::int32_t kind) {
 
 void AppendJsonString(std::string& out, const std::string& ansi) { out += JsonString(AnsiToUtf8(ansi)); }
 
+// A reply's text as a terminal may show it: a control character (an escape
+// sequence, a carriage return that overwrites the line) becomes '?'.
+std::string TerminalSafe(std::string text) {
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) c = '?';
+    }
+    return text;
+}
+
 }  // namespace
 
 std::vector<UpdateOffer> ListUpdateOffers(update::UpdateTransport& transport, update::UpdateHostSource& hosts,
@@ -40,11 +50,12 @@ std::vector<UpdateOffer> ListUpdateOffers(update::UpdateTransport& transport, up
 std::string FormatOffersText(const std::vector<UpdateOffer>& offers) {
     std::string text;
     for (const UpdateOffer& offer : offers) {
-        text += KindName(offer.Kind);
-        if (offer.Kind == OfferKind::Firmware) text += " for " + offer.DriveModel;
-        text += ": version " + offer.OfferedVersion;
-        text += ", file " + (offer.FileName.empty() ? std::string("(none)") : offer.FileName);
-        text += ", " + offer.Url + '\n';
+        std::string line = KindName(offer.Kind);
+        if (offer.Kind == OfferKind::Firmware) line += " for " + offer.DriveModel;
+        line += ": version " + offer.OfferedVersion;
+        line += ", file " + (offer.FileName.empty() ? std::string("(none)") : offer.FileName);
+        line += ", " + offer.Url;
+        text += TerminalSafe(std::move(line)) + '\n';
     }
     return text;
 }

@@ -20,7 +20,8 @@ namespace velmora::cli {
 [[nodiscard]] std::vector<update::UpdateOffer> ListUpdateOffers(update::UpdateTransport& transport, update::UpdateHostSource& hosts,
                                                         const update::ProxySettings& proxy, DriveTable& drives);
 
-// One line per offer, each ending in '\n'; nothing for no offers.
+// One line per offer, each ending in '\n'; nothing for no offers. Control
+// characters from the reply show as '?'.
 [[nodiscard]] std::string FormatOffersText(const std::vector<update::UpdateOffer>& offers);
 
 // {"offers": [{"kind": ..., "drive_model": ..., "offered_version": ...,

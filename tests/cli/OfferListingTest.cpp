@@ -62,6 +62,9 @@ TEST(OfferListing, PrintsOneTextLinePerOffer) {
     EXPECT_EQ(FormatOffersText(kOffers),
               "application: version 1.02, file tool_1.02.exe, http://h/app/tool_1.02.exe\n"
               "firmware for VELMORA R730 SSD: version Q5RT2B2, file q5.bin, http://h/fw/q5.bin\n");
+    // A reply cannot move the cursor, clear the screen or overwrite a line.
+    const UpdateOffer hostile{OfferKind::Application, "", "1.02\x1b[2J", "a\rb.exe", "http://h/\x7f\t"};
+    EXPECT_EQ(FormatOffersText({hostile}), "application: version 1.02?[2J, file a?b.exe, http://h/??\n");
 }
 
 TEST(OfferListing, WritesJsonWithEscapesAndUtf8) {
