@@ -41,6 +41,7 @@ import binascii
 import http.server
 import json
 import os
+import re
 import sys
 import threading
 import time
@@ -72,7 +73,12 @@ def decode_drive_list(encoded):
     for line in lines:
         revision, separator, model = line.partition(b";")
         if not separator:
-            raise DriveListError("a drive line without ';'")
+            # The list does not escape a line feed inside a model name: the
+            # rest of such a name arrives as a line of its own.
+            if not drives:
+                raise DriveListError("a drive line without ';'")
+            drives[-1] = (drives[-1][0], drives[-1][1] + b"\n" + line)
+            continue
         drives.append((revision, model))
     revision, separator, model = cut.partition(b";")
     if separator:
@@ -104,7 +110,8 @@ def build_reply(manifest, drives, base_url):
     application = manifest.get("application")
     if application:
         lines += ["[app version]", "version=%s" % application["version"], "url=%s" % url_of(application), ""]
-    revisions = {revision.decode("cp1252") for revision, _ in drives}
+    # A byte cp1252 leaves undefined matches no manifest entry.
+    revisions = {revision.decode("cp1252", errors="replace") for revision, _ in drives}
     number = 0
     for entry in manifest.get("firmware", []):
         if not revisions.intersection(entry["applicable"]):
@@ -165,10 +172,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         with self.server.lock:
             self.server.last_drives = drives
-        host = self.headers.get("Host", "127.0.0.1").split(":")[0] or "127.0.0.1"
-        base_url = "http://%s:%d/files/" % (host, self.server.server_address[1])
+        base_url = "http://%s:%d/files/" % (self.offered_host(), self.server.server_address[1])
         body = build_reply(load_manifest(self.server.manifest_path), drives, base_url)
         self.simple(200, body, "text/plain")
+
+    def offered_host(self):
+        """The Host header's name for the offered URLs when it is a plain host
+        name or address; anything else (a path, a user part, spaces, line
+        breaks) could bend the URLs elsewhere, so the server's own address
+        serves instead."""
+        host = self.headers.get("Host", "")
+        host = host[:host.index("]") + 1] if host.startswith("[") and "]" in host else host.rsplit(":", 1)[0]
+        if re.fullmatch(r"[A-Za-z0-9.-]+|\[[0-9A-Fa-f:.]+\]", host):
+            return host
+        return self.server.server_address[0]
 
     def serve_file(self, name):
         # Only plain names inside the root: no folders, no way out of it.

@@ -104,6 +104,28 @@ class ServerTest(unittest.TestCase):
         self.assertIn(b"[app version]", body)
         self.assertNotIn(b"fw upgrade", body)
 
+    def test_odd_drive_texts_and_hosts_neither_break_nor_bend_the_reply(self):
+        def encoded(text):
+            return base64.b64encode(text).decode("ascii").replace("+", ".").replace("/", "_").replace("=", "-")
+        # A revision with a byte cp1252 leaves undefined, a model with a line feed.
+        status, _, body = self.get("/daveruri/daveruri.php?disk=" + encoded(b"Q5RT2\x81;A\nB\nQ5RT2B1;C\n"))
+        self.assertEqual(status, 200)
+        self.assertIn(b"[fw upgrade1]\r\napplicable=Q5RT2A9;Q5RT2B1\r\n", body)
+        self.assertEqual(self.get("/test/last-drives")[2], b"Q5RT2\x81;A\nB\nQ5RT2B1;C\n")
+        own = "http://127.0.0.1:%d/files/" % self.port
+        for host, base in (("evil.test/x?", own), ("a@evil.test", own), ("x\ty", own), ("", own),
+                           ("mirror.test:8080", "http://mirror.test:%d/files/" % self.port),
+                           ("[::1]:80", "http://[::1]:%d/files/" % self.port)):
+            connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
+            try:
+                connection.putrequest("GET", "/daveruri/daveruri.php?disk=", skip_host=True)
+                connection.putheader("Host", host)
+                connection.endheaders()
+                body = connection.getresponse().read().decode("cp1252")
+            finally:
+                connection.close()
+            self.assertIn("url=" + base, body, host)
+
     def test_refuses_a_malformed_request_with_an_error_status(self):
         self.assertEqual(self.get("/daveruri/daveruri.php?disk=***")[0], 400)
         self.assertEqual(self.get("/daveruri/daveruri.php?other=1")[0], 400)
