@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang clang-14 libclang-rt-14-dev googletest libgmock-dev
           g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
           wine wine64 xvfb xauth imagemagick xdotool nsis tinyproxy python3 curl util-linux
-          libsqlite3-dev sqlite3 tcl make dpkg-dev openssl
+          libsqlite3-dev sqlite3 tcl make dpkg-dev openssl libgnutls30
           prometheus prometheus-node-exporter prometheus-alertmanager)
 missing=()
 for p in "${packages[@]}"; do

@@ -18,3 +18,5 @@ velmora_warnings(http_bench)
 velmora_test(update_settings_win_tests ${PROJECT_SOURCE_DIR}/tests/update/win/settings velmora_update_win velmora_fakes)
 set_tests_properties(update_settings_win_tests PROPERTIES
   ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-update-settings")
+# The system's SHA-256 and ECDSA verification (Wine's CNG needs GnuTLS).
+velmora_test(update_crypto_win_tests ${PROJECT_SOURCE_DIR}/tests/update/win/crypto velmora_update_win velmora_fakes)
