@@ -14,15 +14,15 @@ std::string MainWindowCaption(std::string_view appVersion) {
     return caption;
 }
 
-std::string ComSecurityFailedText(std::uint32_t lastError) {
+std::string ComSecurityFailedText(std::int32_t result) {
     char text[64];
-    std::snprintf(text, sizeof text, kComSecurityFailedFormat, static_cast<int>(lastError));
+    std::snprintf(text, sizeof text, kComSecurityFailedFormat, static_cast<int>(result));
     return text;
 }
 
-bool MainWindowLogic::CheckStartup(std::int32_t comSecurityResult, std::uint32_t lastError, WmiSource& wmi) {
+bool MainWindowLogic::CheckStartup(std::int32_t comSecurityResult, WmiSource& wmi) {
     if (comSecurityResult != 0) {
-        view_.ShowMessage(MessageKind::Error, ComSecurityFailedText(lastError), MessageButton::Abort);
+        view_.ShowMessage(MessageKind::Error, ComSecurityFailedText(comSecurityResult), MessageButton::Abort);
         return false;
     }
     switch (CheckOperatingSystem(wmi).Outcome) {

@@ -66,7 +66,7 @@ public:
 [[nodiscard]] std::string MainWindowCaption(std::string_view appVersion);
 
 // "Can't initialize COM obj security (<code>) !", the code as a signed int.
-[[nodiscard]] std::string ComSecurityFailedText(std::uint32_t lastError);
+[[nodiscard]] std::string ComSecurityFailedText(std::int32_t result);
 
 class MainWindowLogic {
 public:
@@ -74,10 +74,10 @@ public:
     MainWindowLogic(DriveTable& table, PipeSystem& pipes, MainWindowView& view) noexcept
         : table_(table), view_(view), presenter_(table, pipes, view) {}
 
-    // The constructor's checks after CoInitializeSecurity: its result and the
-    // last-error value read right after it, then the operating system.
-    // False means the program must end; every box or report was shown.
-    [[nodiscard]] bool CheckStartup(std::int32_t comSecurityResult, std::uint32_t lastError, WmiSource& wmi);
+    // The start-up checks: CoInitializeSecurity's result (a failure shows
+    // that HRESULT), then the operating system. False means the program must
+    // end; every box or report was shown.
+    [[nodiscard]] bool CheckStartup(std::int32_t comSecurityResult, WmiSource& wmi);
 
     // The first showing: find the maker's drives and show the first.
     void FormShow(WmiSource& wmi, DeviceIo& devices);

@@ -13,6 +13,10 @@ namespace velmora {
 
 inline constexpr char kPipeName[] = "\\\\.\\pipe\\smart_velmora";
 inline constexpr std::uint32_t kPipeDefaultTimeoutMs = 5000;
+// How long each step of an exchange may take on either side: the service's
+// reading of the request and writing of the reply, the client's reading of
+// the reply. A peer that stops answering costs at most this long.
+inline constexpr std::uint32_t kPipeStepTimeoutMs = 2000;
 
 inline constexpr std::size_t PIPE_REQUEST_SIZE = 520;
 inline constexpr std::size_t PIPE_REPLY_SIZE = 4117;

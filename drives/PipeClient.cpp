@@ -72,10 +72,16 @@ int RequestSmartData(PipeSystem& pipes, const DriveInfo& drive, std::span<std::u
     const RequestBytes request = BuildSmartRequest(drive);
     if (const auto written = connection->Write(request); !written.Ok) return Fail(line::Write, written.Error);
 
-    // A reply may arrive in pieces; only a whole one is ever handed on.
+    // A reply may arrive in pieces; only a whole one is ever handed on, and
+    // only within the time the service itself allows for writing it, so a
+    // service that stops answering cannot hold the caller.
+    const std::uint64_t deadline = pipes.NowMs() + kPipeStepTimeoutMs;
     std::size_t received = 0;
     while (received < reply.size()) {
-        const auto read = connection->Read(std::span<std::uint8_t>(reply).subspan(received));
+        const std::uint64_t now = pipes.NowMs();
+        if (now >= deadline) return Fail(line::Read, pipe_error::SemTimeout);
+        const auto timeLeft = static_cast<std::uint32_t>(deadline - now);
+        const auto read = connection->Read(std::span<std::uint8_t>(reply).subspan(received), timeLeft);
         if (!read.Ok) return Fail(line::Read, read.Error);
         if (read.Bytes == 0) return Fail(line::Read, pipe_error::HandleEof);
         received += std::min<std::size_t>(read.Bytes, reply.size() - received);

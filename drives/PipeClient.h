@@ -37,15 +37,16 @@ public:
     virtual ~PipeConnection() = default;
     // PIPE_READMODE_BYTE, blocking.
     [[nodiscard]] virtual PipeIoResult SetReadModeByte() = 0;
-    // One synchronous WriteFile.
+    // One WriteFile; given up after kPipeStepTimeoutMs with SemTimeout.
     [[nodiscard]] virtual PipeIoResult Write(std::span<const std::uint8_t> bytes) = 0;
-    // One synchronous ReadFile of at most bytes.size(). ERROR_MORE_DATA counts
-    // as success. Ok with Bytes == 0 means the server closed its end.
-    [[nodiscard]] virtual PipeIoResult Read(std::span<std::uint8_t> bytes) = 0;
+    // One ReadFile of at most bytes.size(), given up after timeoutMs with
+    // pipe_error::SemTimeout (nothing read). ERROR_MORE_DATA counts as
+    // success. Ok with Bytes == 0 means the server closed its end.
+    [[nodiscard]] virtual PipeIoResult Read(std::span<std::uint8_t> bytes, std::uint32_t timeoutMs) = 0;
 };
 
 // Seam over the client's pipe calls; Windows: CreateFileA, WaitNamedPipeA,
-// SetNamedPipeHandleState, WriteFile, ReadFile.
+// SetNamedPipeHandleState, WriteFile, ReadFile with a time limit.
 class PipeSystem {
 public:
     virtual ~PipeSystem() = default;
@@ -59,8 +60,9 @@ public:
 };
 
 // One complete exchange for the drive: 0 when a request was written and a
-// whole reply read into reply; -1 on any failure, already reported (unit
-// pipe). After -1 the reply's contents are unspecified and must not be used.
+// whole reply read into reply within kPipeStepTimeoutMs of the first read,
+// the service's own limit per step; -1 on any failure, already reported (unit
+// pipe; a reply not whole in time is line 96 with SemTimeout). After -1 the reply's contents are unspecified and must not be used.
 [[nodiscard]] int RequestSmartData(PipeSystem& pipes, const DriveInfo& drive,
                                    std::span<std::uint8_t, PIPE_REPLY_SIZE> reply);
 

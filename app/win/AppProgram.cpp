@@ -3,12 +3,13 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <optional>
 #include <stdexcept>
 
 #include "app/win/BoxErrorNotifier.h"
 #include "app/win/HandlerGuard.h"
 #include "app/win/MainWindow.h"
+#include "app/win/WorkerCalls.h"
+#include "app/win/WorkerSources.h"
 #include "drives/win/Win32PipeSystem.h"
 #include "common/DriveSetEnvironment.h"
 #include "common/ProgramTexts.h"
@@ -36,26 +37,34 @@ int RunMessageLoop() {
 }
 
 int Run(HINSTANCE instance, int showCommand) {
+    // COM and its process-wide security come before any window or COM
+    // object: CoInitializeSecurity fails once COM has been used in the
+    // process, and Windows refuses a second call, so this is the only one
+    // (the worker's COM scope below relies on it). Declared first, so COM is
+    // uninitialised only after the window, its update checker and the worker
+    // are gone.
+    const ComScope com;
+    const HRESULT security = InitializeComSecurity();
+
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     if (!MainWindow::RegisterClasses(instance)) throw std::runtime_error(kOutOfMemoryText);
 
-    // The constructor's order: the window with its caption, then COM for
-    // this thread and its security, then the operating-system check.
+    // The machine's WMI, devices and pipe are used through the worker, so
+    // the window answers while they wait; a configured drive set is read on
+    // the window thread, where its reports belong.
+    WorkerCalls calls;
     ComWmiSource machineWmi;
     Win32DeviceIo machineDevices;
-    DriveSetEnvironment drives(ReadSimulatedDrivesSetting(), machineWmi, machineDevices);
-    Win32PipeSystem pipes;
-    // Declared before the window, so COM is uninitialised only after the
-    // window and its update checker are gone.
-    std::optional<ComScope> com;
-    MainWindow window({drives.Wmi(), drives.Devices(), pipes});
+    WorkerWmiSource workerWmi(machineWmi, calls);
+    WorkerDeviceIo workerDevices(machineDevices, calls);
+    DriveSetEnvironment drives(ReadSimulatedDrivesSetting(), workerWmi, workerDevices);
+    Win32PipeSystem machinePipes;
+    WorkerPipeSystem pipes(machinePipes, calls);
+    MainWindow window({drives.Wmi(), drives.Devices(), pipes, calls});
     window.Create();
 
-    com.emplace();
-    const HRESULT security = InitializeComSecurity();
-    const DWORD lastError = ::GetLastError();
-    if (!window.CheckStartup(static_cast<std::int32_t>(security), lastError)) return 1;
+    if (!window.CheckStartup(static_cast<std::int32_t>(security))) return 1;
 
     window.Show(showCommand);
     return RunMessageLoop();

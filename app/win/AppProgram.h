@@ -1,7 +1,8 @@
 #pragma once
 // The toolbox from start to end: reporting to the event log and the box,
-// the ANSI codec, common controls, COM with its security, the drive sources
-// (a configured drive set or the machine), the main window and its loop.
+// the ANSI codec, COM with its security before anything else, common
+// controls, the drive sources (a configured drive set or the machine, whose
+// blocking calls run on a worker), the main window and its loop.
 
 #include <windows.h>
 

@@ -110,8 +110,8 @@ void MainWindow::Create() {
     CreateControls();
 }
 
-bool MainWindow::CheckStartup(std::int32_t comSecurityResult, std::uint32_t lastError) {
-    return logic_.CheckStartup(comSecurityResult, lastError, sources_.Wmi);
+bool MainWindow::CheckStartup(std::int32_t comSecurityResult) {
+    return logic_.CheckStartup(comSecurityResult, sources_.Wmi);
 }
 
 void MainWindow::Show(int showCommand) {
@@ -283,6 +283,7 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             logic_.FormShow(sources_.Wmi, sources_.Devices);
             return 0;
         case WM_COMMAND:
+            if (DeferWhileWaiting(message, wParam, lParam)) return 0;
             OnCommand(LOWORD(wParam));
             return 0;
         case WM_TIMER:
@@ -328,18 +329,25 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     LRESULT result = 0;
     const bool handled = GuardHandler(hwnd, [&] { result = self->Dispatch(message, wParam, lParam); });
     // The outermost update command has returned: a deferred close happens now.
-    if (self->closePending_ && !self->Updates().Busy()) {
+    if (self->closePending_ && !self->Updates().Busy() && !self->sources_.Calls.Busy()) {
         self->closePending_ = false;
         ::DestroyWindow(hwnd);
     }
     return handled ? result : 0;
 }
 
+bool MainWindow::DeferWhileWaiting(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (!sources_.Calls.Busy()) return false;
+    ::PostMessageA(hwnd_, message, wParam, lParam);
+    return true;
+}
+
 bool MainWindow::CloseNow() noexcept {
-    if (!Updates().Busy()) return true;
-    // A check waiting on the network or a dialog of an update command is
-    // still on the stack below: stop it, and close once it has returned.
-    Updates().OwnerGone();
+    if (!Updates().Busy() && !sources_.Calls.Busy()) return true;
+    // A check waiting on the network, a dialog of an update command, or a
+    // refresh waiting for the worker is still on the stack below: stop the
+    // update side, and close once all have returned.
+    if (Updates().Busy()) Updates().OwnerGone();
     closePending_ = true;
     return false;
 }

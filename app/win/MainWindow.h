@@ -15,6 +15,7 @@
 #include "app/win/AppResources.h"
 #include "app/win/DriveToolbar.h"
 #include "app/win/MainWindowUpdateSide.h"
+#include "app/win/WorkerCalls.h"
 #include "common/DeviceIo.h"
 #include "common/WmiSource.h"
 #include "common/win/UniqueHandle.h"
@@ -23,12 +24,13 @@ namespace velmora::win {
 
 inline constexpr char kMainWindowClass[] = "TFDAVERUri";
 
-// Where the windows read drives and SMART data from; all must outlive the
-// window.
+// Where the windows read drives and SMART data from, and the worker their
+// blocking calls run on; all must outlive the window.
 struct DriveSources {
     WmiSource& Wmi;
     DeviceIo& Devices;
     PipeSystem& Pipes;
+    const WorkerCalls& Calls;
 };
 
 class MainWindow final : public MainWindowView, private DrivePressFilter {
@@ -45,7 +47,7 @@ public:
     // Raises on failure.
     void Create();
     // The constructor's checks; false when the program must end.
-    [[nodiscard]] bool CheckStartup(std::int32_t comSecurityResult, std::uint32_t lastError);
+    [[nodiscard]] bool CheckStartup(std::int32_t comSecurityResult);
     // Shows the window and queues its first showing.
     void Show(int showCommand);
 
@@ -71,8 +73,12 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    // False while an update command runs: the close is then deferred.
+    // False while an update command or a call on the worker runs: the close
+    // is then deferred.
     [[nodiscard]] bool CloseNow() noexcept;
+    // True while the thread waits for the worker: a command sent meanwhile
+    // is posted again, to run after the call.
+    [[nodiscard]] bool DeferWhileWaiting(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     [[nodiscard]] update::UpdateFlow& Updates() noexcept { return updates_->Flow(); }
     void CreateControls();
     void AddLabel(const char* text, int x, int y, const GdiObject& font);

@@ -143,8 +143,9 @@ int Run(const std::vector<std::string>& arguments) {
         return RunWatchCommand(command);
 
     win::ComScope com(COINIT_APARTMENTTHREADED);
-    // As the window does: packet authentication, impersonation. A failure is
-    // not fatal for a console run; WMI then uses the defaults.
+    // As the window does, once per process and before any COM object:
+    // packet authentication, impersonation. A failure is not fatal for a
+    // console run; WMI then uses the defaults.
     (void)win::InitializeComSecurity();
     win::ComWmiSource realWmi;
     win::Win32DeviceIo realDevices;

@@ -17,6 +17,31 @@ namespace {
 
 DWORD ClampedSize(std::size_t size) { return static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD)); }
 
+// One overlapped ReadFile or WriteFile, waited for at most timeoutMs. A
+// transfer still pending then is cancelled and its end waited for, so the
+// buffer and the event are free when this returns; it counts as a time-out.
+PipeIoResult Transfer(HANDLE pipe, bool reading, void* data, DWORD size, DWORD timeoutMs) {
+    KernelHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!done) return {false, 0, ::GetLastError()};
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = done.get();
+    const BOOL started = reading ? ::ReadFile(pipe, data, size, nullptr, &overlapped)
+                                 : ::WriteFile(pipe, data, size, nullptr, &overlapped);
+    if (!started) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_IO_PENDING && error != ERROR_MORE_DATA) return {false, 0, error};
+    }
+    if (::WaitForSingleObject(done.get(), timeoutMs) != WAIT_OBJECT_0) ::CancelIoEx(pipe, &overlapped);
+    DWORD bytes = 0;
+    if (!::GetOverlappedResult(pipe, &overlapped, &bytes, TRUE)) {
+        const DWORD error = ::GetLastError();
+        // A message longer than the buffer still filled it.
+        if (error == ERROR_MORE_DATA) return {true, bytes, 0};
+        return {false, 0, error == ERROR_OPERATION_ABORTED ? DWORD{ERROR_SEM_TIMEOUT} : error};
+    }
+    return {true, bytes, 0};
+}
+
 class Win32PipeConnection final : public PipeConnection {
 public:
     explicit Win32PipeConnection(FileHandle handle) : handle_(std::move(handle)) {}
@@ -27,22 +52,15 @@ public:
         return {true, 0, 0};
     }
 
+    // The request fits the pipe's buffer, so the write does not wait for the
+    // service; it is still bounded by the service's step limit.
     PipeIoResult Write(std::span<const std::uint8_t> bytes) override {
-        DWORD written = 0;
-        if (!::WriteFile(handle_.get(), bytes.data(), ClampedSize(bytes.size()), &written, nullptr)) {
-            return {false, 0, ::GetLastError()};
-        }
-        return {true, written, 0};
+        return Transfer(handle_.get(), false, const_cast<std::uint8_t*>(bytes.data()), ClampedSize(bytes.size()),
+                        kPipeStepTimeoutMs);
     }
 
-    PipeIoResult Read(std::span<std::uint8_t> bytes) override {
-        DWORD read = 0;
-        if (!::ReadFile(handle_.get(), bytes.data(), ClampedSize(bytes.size()), &read, nullptr)) {
-            const DWORD error = ::GetLastError();
-            // A message longer than the buffer still filled it.
-            if (error != ERROR_MORE_DATA) return {false, 0, error};
-        }
-        return {true, read, 0};
+    PipeIoResult Read(std::span<std::uint8_t> bytes, std::uint32_t timeoutMs) override {
+        return Transfer(handle_.get(), true, bytes.data(), ClampedSize(bytes.size()), timeoutMs);
     }
 
 private:
@@ -53,7 +71,8 @@ private:
 
 std::unique_ptr<PipeConnection> Win32PipeSystem::Open(std::uint32_t& error) {
     FileHandle handle(::CreateFileA(kPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+                                    FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
+                                    nullptr));
     if (!handle) {
         error = ::GetLastError();
         return nullptr;

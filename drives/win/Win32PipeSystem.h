@@ -1,7 +1,8 @@
 #pragma once
 // The client's real pipe calls: CreateFileA on the service's pipe at
 // identification level only, so whoever holds the name cannot act as the
-// user; WaitNamedPipeA, byte read mode, synchronous WriteFile and ReadFile.
+// user; WaitNamedPipeA, byte read mode, WriteFile and ReadFile overlapped so
+// each can be given up after its time limit.
 
 #include <memory>
 

@@ -69,11 +69,13 @@ void TSMART_VELMORA::ServiceExecute() {
     // local user's rewrite would be worse than none.
     const DWORD securityError = security.Valid() ? ERROR_SUCCESS : ::GetLastError();
 
-    // Uninitialised on every way out, exceptions included.
+    // Uninitialised on every way out, exceptions included. The service
+    // thread is the process's only COM user, and its security is set here,
+    // once, before any COM object: Windows refuses a second call.
     ComScope com(COINIT_APARTMENTTHREADED);
     const HRESULT comSecurity = InitializeComSecurity();
     if (FAILED(comSecurity)) {
-        ReportError(unit::Umain, umain_line::CoInitializeSecurityFailed, static_cast<std::int32_t>(::GetLastError()));
+        ReportError(unit::Umain, umain_line::CoInitializeSecurityFailed, static_cast<std::int32_t>(comSecurity));
     }
 
     StopRequested = false;

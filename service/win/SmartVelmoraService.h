@@ -33,9 +33,9 @@ inline constexpr std::int32_t ConnectReturnedAtOnce = 198;
 
 namespace pipe_timing {
 inline constexpr DWORD ConnectWaitSliceMs = 100;  // how often a stop is looked for
-inline constexpr DWORD RequestTimeoutMs = 2000;   // the whole request, however many pieces
-inline constexpr DWORD ReplyTimeoutMs = 2000;
-inline constexpr DWORD FlushTimeoutMs = 2000;     // a client that never reads
+inline constexpr DWORD RequestTimeoutMs = kPipeStepTimeoutMs;  // the whole request, however many pieces
+inline constexpr DWORD ReplyTimeoutMs = kPipeStepTimeoutMs;
+inline constexpr DWORD FlushTimeoutMs = kPipeStepTimeoutMs;  // a client that never reads
 inline constexpr DWORD ConnectRetryPauseMs = 10;  // after a failed connect, no busy spin
 }  // namespace pipe_timing
 

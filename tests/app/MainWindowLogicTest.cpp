@@ -91,11 +91,6 @@ TEST(MainWindowCaption, IsTheDesignCaptionFollowedByTheVersion) {
     EXPECT_EQ(MainWindowCaption("1.01"), "VELMORA SSD Toolbox 1.01");
 }
 
-TEST(ComSecurityFailedText, ShowsTheLastErrorAsASignedNumber) {
-    EXPECT_EQ(ComSecurityFailedText(5), "Can't initialize COM obj security (5) !");
-    EXPECT_EQ(ComSecurityFailedText(0x80010119u), "Can't initialize COM obj security (-2147417831) !");
-}
-
 // ---- start-up checks
 
 TEST_F(MainWindowLogicTest, AnAcceptedSystemStartsWithoutABoxAndARefusedOneEndsWithTheAbortBox) {
@@ -107,7 +102,7 @@ TEST_F(MainWindowLogicTest, AnAcceptedSystemStartsWithoutABoxAndARefusedOneEndsW
         view.Messages.clear();
         machine.Set(u"root\\cimv2", u"Win32_OperatingSystem", {{u"Version"}, {{WmiVariant::Text(c.Version)}}});
 
-        EXPECT_EQ(logic.CheckStartup(0, 0, machine), c.Accepted);
+        EXPECT_EQ(logic.CheckStartup(0, machine), c.Accepted);
 
         if (c.Accepted) {
             EXPECT_TRUE(view.Messages.empty());
@@ -121,18 +116,18 @@ TEST_F(MainWindowLogicTest, AnAcceptedSystemStartsWithoutABoxAndARefusedOneEndsW
     EXPECT_TRUE(events.Entries.empty());
 }
 
-TEST_F(MainWindowLogicTest, FailedComSecurityShowsTheLastErrorInAnAbortBoxBeforeAnyQuery) {
-    EXPECT_FALSE(logic.CheckStartup(static_cast<std::int32_t>(0x80010119u), 1008, machine));
+TEST_F(MainWindowLogicTest, FailedComSecurityShowsItsResultAsASignedNumberInAnAbortBoxBeforeAnyQuery) {
+    EXPECT_FALSE(logic.CheckStartup(static_cast<std::int32_t>(0x80010119u), machine));
 
     ASSERT_EQ(view.Messages.size(), 1u);
     EXPECT_EQ(view.Messages[0].Kind, MessageKind::Error);
-    EXPECT_EQ(view.Messages[0].Text, "Can't initialize COM obj security (1008) !");
+    EXPECT_EQ(view.Messages[0].Text, "Can't initialize COM obj security (-2147417831) !");
     EXPECT_EQ(view.Messages[0].Button, MessageButton::Abort);
     EXPECT_EQ(machine.ExecuteCount, 0);
 }
 
 TEST_F(MainWindowLogicTest, FailedVersionQueryEndsTheStartWithItsReportOnly) {
-    EXPECT_FALSE(logic.CheckStartup(0, 0, machine));  // the machine has no such class here
+    EXPECT_FALSE(logic.CheckStartup(0, machine));  // the machine has no such class here
 
     EXPECT_TRUE(view.Messages.empty());
     EXPECT_EQ(events.Entries, std::vector<std::string>{"FILE Umain LINE 57 CODE -5"});

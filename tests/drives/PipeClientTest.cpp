@@ -125,6 +125,36 @@ TEST_F(PipeClientTest, EachFailureIsReportedAtItsLineAndClosesWhatWasOpened) {
     }
 }
 
+TEST_F(PipeClientTest, AReplyNotWholeTwoSecondsAfterTheFirstReadIsGivenUpAsATimeOut) {
+    struct Case {
+        const char* name;
+        std::size_t chunk;
+        std::uint64_t delayMs;
+        std::vector<std::uint32_t> timeouts;  // what each read was allowed
+        bool whole;
+    };
+    const Case cases[] = {
+        {"service that never answers", PIPE_REPLY_SIZE, 1000000, {2000}, false},
+        {"pieces that trickle in", 1000, 600, {2000, 1400, 800, 200}, false},
+        {"last piece due at the limit", 1000, 500, {2000, 1500, 1000, 500}, false},
+        {"pieces that make it in time", 1500, 600, {2000, 1400, 800}, true},
+    };
+    for (const auto& c : cases) {
+        fakes::FakePipeSystem slow;
+        slow.Reply = CountingReply();
+        slow.ReadChunk = c.chunk;
+        slow.ReadDelayMs = c.delayMs;
+        slow.ClockMs = 123;  // the clock does not start at zero
+        events.Entries.clear();
+        EXPECT_EQ(RequestSmartData(slow, drive, reply), c.whole ? 0 : -1) << c.name;
+        EXPECT_EQ(slow.ReadTimeouts, c.timeouts) << c.name;
+        const std::vector<std::string> expected =
+            c.whole ? std::vector<std::string>{} : std::vector<std::string>{"FILE pipe LINE 96 CODE 121"};
+        EXPECT_EQ(events.Entries, expected) << c.name;
+        EXPECT_LE(slow.ClockMs, 123 + kPipeStepTimeoutMs) << c.name;
+    }
+}
+
 TEST_F(PipeClientTest, ABusyServiceIsWaitedForAndThenAnsweredWithoutReport) {
     pipes.OpenErrors = {pipe_error::PipeBusy, pipe_error::PipeBusy};
     ASSERT_EQ(Request(), 0);

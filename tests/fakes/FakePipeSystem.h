@@ -34,10 +34,14 @@ public:
     std::uint32_t ErrorAfterReply = 0;
     // Non-zero: the first read already fails with it.
     std::uint32_t ReadError = 0;
+    // How long each piece takes to arrive; a read whose time limit is shorter
+    // gives up at its limit with SemTimeout, as the real one does.
+    std::uint64_t ReadDelayMs = 0;
 
     // What the code under test did.
     std::uint64_t ClockMs = 0;
     std::vector<std::uint32_t> WaitTimeouts;
+    std::vector<std::uint32_t> ReadTimeouts;
     std::vector<std::uint8_t> Written;
     int OpenCount = 0;
     int ClosedCount = 0;
@@ -88,8 +92,14 @@ private:
             return {true, static_cast<std::uint32_t>(bytes.size()), 0};
         }
 
-        PipeIoResult Read(std::span<std::uint8_t> bytes) override {
+        PipeIoResult Read(std::span<std::uint8_t> bytes, std::uint32_t timeoutMs) override {
             ++owner_.ReadCount;
+            owner_.ReadTimeouts.push_back(timeoutMs);
+            if (owner_.ReadDelayMs > timeoutMs) {
+                owner_.ClockMs += timeoutMs;
+                return {false, 0, pipe_error::SemTimeout};
+            }
+            owner_.ClockMs += owner_.ReadDelayMs;
             if (owner_.ReadError != 0) return {false, 0, owner_.ReadError};
             const std::size_t left = owner_.Reply.size() - delivered_;
             if (left == 0) {

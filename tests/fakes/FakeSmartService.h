@@ -61,7 +61,7 @@ private:
             return {true, static_cast<std::uint32_t>(bytes.size()), 0};
         }
 
-        PipeIoResult Read(std::span<std::uint8_t> bytes) override {
+        PipeIoResult Read(std::span<std::uint8_t> bytes, std::uint32_t) override {
             const std::size_t count = std::min(bytes.size(), reply_.size() - delivered_);
             std::copy_n(reply_.begin() + static_cast<std::ptrdiff_t>(delivered_), count, bytes.begin());
             delivered_ += count;

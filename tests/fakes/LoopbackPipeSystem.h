@@ -47,7 +47,7 @@ private:
             if (owner_.observer_) owner_.observer_(bytes, &reply_);
             return {true, static_cast<std::uint32_t>(bytes.size()), 0};
         }
-        PipeIoResult Read(std::span<std::uint8_t> bytes) override {
+        PipeIoResult Read(std::span<std::uint8_t> bytes, std::uint32_t) override {
             if (!written_) return {false, 0, kBrokenPipe};
             const std::size_t count = std::min(bytes.size(), reply_.size() - delivered_);
             std::copy_n(reply_.begin() + static_cast<std::ptrdiff_t>(delivered_), count, bytes.begin());

@@ -1,0 +1,51 @@
+#pragma once
+// The machine's drive sources and the service's pipe as the toolbox's window
+// thread uses them: each blocking call runs on WorkerCalls' thread while the
+// window keeps answering. Results, errors and reports are the wrapped
+// source's own; failures are still reported on the window thread, by the
+// callers, as before.
+
+#include <memory>
+
+#include "app/win/WorkerCalls.h"
+#include "common/DeviceIo.h"
+#include "common/WmiSource.h"
+#include "drives/PipeClient.h"
+
+namespace velmora::win {
+
+// Both the wrapped source and calls must outlive the wrapper and what it opens.
+class WorkerWmiSource final : public WmiSource {
+public:
+    WorkerWmiSource(WmiSource& inner, WorkerCalls& calls) noexcept : inner_(inner), calls_(calls) {}
+    [[nodiscard]] int Execute(std::u16string_view nameSpace, std::u16string_view className, WmiTable& table) override;
+
+private:
+    WmiSource& inner_;
+    WorkerCalls& calls_;
+};
+
+class WorkerDeviceIo final : public DeviceIo {
+public:
+    WorkerDeviceIo(DeviceIo& inner, WorkerCalls& calls) noexcept : inner_(inner), calls_(calls) {}
+    [[nodiscard]] std::unique_ptr<Device> Open(const std::string& path, DeviceAccess access,
+                                               std::uint32_t& error) override;
+
+private:
+    DeviceIo& inner_;
+    WorkerCalls& calls_;
+};
+
+class WorkerPipeSystem final : public PipeSystem {
+public:
+    WorkerPipeSystem(PipeSystem& inner, WorkerCalls& calls) noexcept : inner_(inner), calls_(calls) {}
+    [[nodiscard]] std::unique_ptr<PipeConnection> Open(std::uint32_t& error) override;
+    [[nodiscard]] bool WaitForPipe(std::uint32_t timeoutMs, std::uint32_t& error) override;
+    [[nodiscard]] std::uint64_t NowMs() override { return inner_.NowMs(); }
+
+private:
+    PipeSystem& inner_;
+    WorkerCalls& calls_;
+};
+
+}  // namespace velmora::win
