@@ -21,9 +21,16 @@ std::string Padded(std::string label, std::size_t width) {
     return label;
 }
 
+// Why a drive has no values where the system is the cause; empty otherwise.
+std::string_view MissingValuesReason(const DriveInfo& drive, int refreshResult, std::string_view osVersionPrefix) {
+    const bool emptyNvme = drive.InterfaceType == kInterfaceNvme && refreshResult == 0 && drive.SmartValid == 0;
+    return emptyNvme && OsLacksNvmeHealthLog(osVersionPrefix) ? kNvmeNeedsWindows10Text : std::string_view();
+}
+
 }  // namespace
 
-std::string DescribeStatusText(const DriveTable& table, const std::vector<int>& refreshResults) {
+std::string DescribeStatusText(const DriveTable& table, const std::vector<int>& refreshResults,
+                               std::string_view osVersionPrefix) {
     std::string text;
     for (int i = 0; i < table.DiskCount(); ++i) {
         const DriveInfo& drive = table[i];
@@ -36,13 +43,16 @@ std::string DescribeStatusText(const DriveTable& table, const std::vector<int>& 
         text += "  " + Padded("Interface", 22) + std::string(InterfaceText(drive.InterfaceType)) + "\n";
         text += "  " + Padded("SSD life meter", 22) +
                 (display.GaugePosition ? std::to_string(*display.GaugePosition) + "%" : std::string()) + "\n";
+        const std::string_view reason = MissingValuesReason(drive, result, osVersionPrefix);
         text += "  " + Padded("Status", 22) + std::string(HealthStatusText(DriveStatus(drive))) +
-                (result == 0 ? "" : " (refresh failed)") + "\n";
+                (result == 0 ? "" : " (refresh failed)") +
+                (reason.empty() ? std::string() : " (" + std::string(reason) + ")") + "\n";
     }
     return text;
 }
 
-std::string DescribeStatusJson(const DriveTable& table, const std::vector<int>& refreshResults) {
+std::string DescribeStatusJson(const DriveTable& table, const std::vector<int>& refreshResults,
+                               std::string_view osVersionPrefix) {
     std::string json = "{\"drives\": [";
     for (int i = 0; i < table.DiskCount(); ++i) {
         const DriveInfo& drive = table[i];
@@ -72,7 +82,10 @@ std::string DescribeStatusJson(const DriveTable& table, const std::vector<int>& 
         json += ", \"temperature\": " + value(values.Temperature);
         json += ", \"life_percent\": " + (values.Refreshed ? JsonKnownNumber(drive.LifePercent) : std::string("null"));
         json += ", \"life_meter\": " + value(values.LifeMeter);
-        json += ", \"status\": " + JsonString(values.Status) + "}";
+        json += ", \"status\": " + JsonString(values.Status);
+        const std::string_view reason = MissingValuesReason(drive, result, osVersionPrefix);
+        if (!reason.empty()) json += ", \"reason\": " + JsonString(reason);
+        json += "}";
     }
     json += "]}\n";
     return json;
@@ -122,7 +135,8 @@ ConsoleOutput RunStatus(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes, bo
         // so the drive counts as UNKNOWN.
         results.push_back(RefreshDriveSmart(table, i, pipes));
     }
-    output.Out = json ? DescribeStatusJson(table, results) : DescribeStatusText(table, results);
+    output.Out = json ? DescribeStatusJson(table, results, OSVersionPrefix)
+                      : DescribeStatusText(table, results, OSVersionPrefix);
     output.ExitStatus = StatusExitCode(table);
     return output;
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "drives/DriveTable.h"
@@ -33,9 +34,14 @@ struct ConsoleOutput {
 [[nodiscard]] ConsoleOutput RunStatus(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes, bool json);
 
 // The description of a table whose drives were refreshed with these results
-// (one per drive, 0 = refreshed), and the matching exit status.
-[[nodiscard]] std::string DescribeStatusText(const DriveTable& table, const std::vector<int>& refreshResults);
-[[nodiscard]] std::string DescribeStatusJson(const DriveTable& table, const std::vector<int>& refreshResults);
+// (one per drive, 0 = refreshed) on the system with this version prefix, and
+// the matching exit status. An NVMe drive left without values on a system
+// before Windows 10 is given the reason: in the text after its status, in
+// JSON as an added "reason" key after "status".
+[[nodiscard]] std::string DescribeStatusText(const DriveTable& table, const std::vector<int>& refreshResults,
+                                             std::string_view osVersionPrefix);
+[[nodiscard]] std::string DescribeStatusJson(const DriveTable& table, const std::vector<int>& refreshResults,
+                                             std::string_view osVersionPrefix);
 [[nodiscard]] int StatusExitCode(const DriveTable& table);
 
 }  // namespace velmora::cli

@@ -20,6 +20,8 @@ bool IsSupportedOsPrefix(std::string_view prefix) {
     return prefix == "6.1" || prefix == "6.2" || prefix == "6.3" || prefix == "5.1" || prefix == "10.";
 }
 
+bool OsLacksNvmeHealthLog(std::string_view prefix) { return IsSupportedOsPrefix(prefix) && prefix != "10."; }
+
 OsVersionCheck CheckOperatingSystem(WmiSource& wmi) {
     OsVersionCheck check;
     WmiTable table(wmi);

@@ -30,6 +30,13 @@ struct OsVersionCheck {
 // "6.1", "6.2", "6.3", "5.1" and "10.", compared exactly.
 [[nodiscard]] bool IsSupportedOsPrefix(std::string_view prefix);
 
+// The NVMe health log is read through a storage query that Windows offers
+// from Windows 10 on: on 7, 8 and 8.1 an NVMe drive's values stay empty.
+inline constexpr char kNvmeNeedsWindows10Text[] = "NVMe values need Windows 10 or later";
+
+// True for an accepted prefix older than "10.".
+[[nodiscard]] bool OsLacksNvmeHealthLog(std::string_view prefix);
+
 // Reads "Version" of Win32_OperatingSystem in root\cimv2 and keeps its first
 // three characters. Stores them in OSVersionPrefix whenever the version was
 // read, accepted or not.

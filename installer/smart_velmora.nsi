@@ -10,11 +10,17 @@
 ;   OUT_FILE      path of the setup program to write
 ;
 ; Exit status (also with /S): 0 installed and both services running; 2 aborted
-; (a service could not be removed or registered, or a file could not be
-; written); 3 installed, but a service did not start.
+; (a service could not be removed or registered, a program still ran, or a
+; file could not be written: the setup never reports success over old files);
+; 3 installed, but a service did not start.
+;
+; A toolbox or console program still running from the folder is asked to be
+; closed; with /S it is ended.
 ;
 ; The uninstaller keeps the watch's history (%ProgramData%\VELMORA\History,
-; the users' data) unless it is given /PURGE.
+; the users' data) unless it is given /PURGE. Files still in use go at the
+; next restart; it then says so, or with /S exits with 3010 (a restart is
+; needed to finish).
 
 Unicode true
 Target amd64-unicode
@@ -36,6 +42,10 @@ SetCompressor /SOLID lzma
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 ; How long to wait for the Service Control Manager to forget a deleted service.
 !define SERVICE_GONE_POLLS 80   ; x 250 ms = 20 s
+; How long to wait for an ended program to let go of its file.
+!define PROGRAM_GONE_POLLS 40   ; x 250 ms = 10 s
+; The uninstaller's exit status when files go at the next restart.
+!define EXIT_RESTART_NEEDED 3010
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUT_FILE}"
@@ -59,8 +69,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\SMART_VELMORA.exe"
+!define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT}"
+; The setup runs elevated; the toolbox is meant for the signed-in user.
+!define MUI_FINISHPAGE_RUN_FUNCTION StartToolboxAsUser
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -113,6 +125,74 @@ FunctionEnd
 !insertmacro DEFINE_REMOVE_SERVICE "un." ${WATCH}
 !insertmacro DEFINE_REMOVE_SERVICE "un." ${SERVICE}
 
+; Whether a program file of the folder is in use: a running program's file
+; cannot be opened for writing. Adds 1 to $R0 when it is.
+!macro COUNT_IN_USE FILE
+  ${If} ${FileExists} "$INSTDIR\${FILE}"
+    ClearErrors
+    FileOpen $R1 "$INSTDIR\${FILE}" a
+    ${If} ${Errors}
+      IntOp $R0 $R0 + 1
+    ${Else}
+      FileClose $R1
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; The toolbox and the console program must not run while their files are
+; replaced or removed: the user is asked to close them; with /S they are
+; ended. Leaves $0 = 0 when none runs any more.
+!macro DEFINE_CLOSE_PROGRAMS PREFIX
+Function ${PREFIX}CloseRunningPrograms
+  Push $R0
+  Push $R1
+  Push $R2
+  StrCpy $R2 0
+  ${Do}
+    StrCpy $R0 0
+    !insertmacro COUNT_IN_USE SMART_VELMORA.exe
+    !insertmacro COUNT_IN_USE SMART_VELMORA_CLI.exe
+    ${If} $R0 = 0
+      ${ExitDo}
+    ${EndIf}
+    ${If} ${Silent}
+      ${If} $R2 = 0
+        DetailPrint "Ending the running ${PRODUCT} and console programs"
+        nsExec::ExecToLog '"$SYSDIR\taskkill.exe" /F /IM SMART_VELMORA.exe'
+        Pop $R1
+        nsExec::ExecToLog '"$SYSDIR\taskkill.exe" /F /IM SMART_VELMORA_CLI.exe'
+        Pop $R1
+      ${ElseIf} $R2 >= ${PROGRAM_GONE_POLLS}
+        ${ExitDo}
+      ${EndIf}
+      Sleep 250
+      IntOp $R2 $R2 + 1
+    ${Else}
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} or its console program is running.$\nClose them, then choose Retry." IDRETRY retry
+      ${ExitDo}
+    ${EndIf}
+  retry:
+  ${Loop}
+  StrCpy $0 $R0
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+!macroend
+!insertmacro DEFINE_CLOSE_PROGRAMS ""
+!insertmacro DEFINE_CLOSE_PROGRAMS "un."
+
+; Writes one file of the setup; a file that could not be written is counted
+; in $R9 instead of stopping the copy, so that the setup can fail as a whole.
+!macro INSTALL_FILE SOURCE
+  ClearErrors
+  File "${SOURCE}"
+  ${If} ${Errors}
+    DetailPrint "Could not write ${SOURCE}"
+    IntOp $R9 $R9 + 1
+  ${EndIf}
+!macroend
+
 ; Registers a service with its program's own /INSTALL /SILENT (the watch's
 ; also makes its history folder); aborts the setup with exit status 2 when
 ; that fails.
@@ -149,6 +229,11 @@ Function un.onInit
   SetShellVarContext all
 FunctionEnd
 
+Function StartToolboxAsUser
+  ; Explorer runs as the signed-in user and starts the program unelevated.
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\SMART_VELMORA.exe"'
+FunctionEnd
+
 Section "Install"
   Call Remove_${WATCH}
   ${If} $0 = 0
@@ -160,23 +245,42 @@ Section "Install"
     Abort
   ${EndIf}
 
+  Call CloseRunningPrograms
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} or its console program is still running.$\nClose them and run the setup again." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+
   SetOutPath "$INSTDIR"
-  SetOverwrite on
-  File "${BIN_DIR}/SMART_VELMORA.exe"
-  File "${BIN_DIR}/SMART_VELMORA_SV.exe"
-  File "${BIN_DIR}/SMART_VELMORA_CLI.exe"
-  File "${BIN_DIR}/SMART_VELMORA_WATCH.exe"
-  File "${BIN_DIR}/SMART_VELMORA_Messages.dll"
+  ; A file that cannot be replaced is skipped and counted, never kept
+  ; silently: the setup then fails.
+  SetOverwrite try
+  StrCpy $R9 0
+  !insertmacro INSTALL_FILE "${BIN_DIR}/SMART_VELMORA.exe"
+  !insertmacro INSTALL_FILE "${BIN_DIR}/SMART_VELMORA_SV.exe"
+  !insertmacro INSTALL_FILE "${BIN_DIR}/SMART_VELMORA_CLI.exe"
+  !insertmacro INSTALL_FILE "${BIN_DIR}/SMART_VELMORA_WATCH.exe"
+  !insertmacro INSTALL_FILE "${BIN_DIR}/SMART_VELMORA_Messages.dll"
+  ClearErrors
   File "/oname=LICENSE.txt" "${LICENSE_FILE}"
+  ${If} ${Errors}
+    IntOp $R9 $R9 + 1
+  ${EndIf}
   SetOutPath "$INSTDIR\docs"
-  File "${SOURCE_DIR}/docs/user-guide.md"
-  File "${SOURCE_DIR}/docs/operations-guide.md"
-  File "${SOURCE_DIR}/docs/pipe-protocol.md"
+  !insertmacro INSTALL_FILE "${SOURCE_DIR}/docs/user-guide.md"
+  !insertmacro INSTALL_FILE "${SOURCE_DIR}/docs/operations-guide.md"
+  !insertmacro INSTALL_FILE "${SOURCE_DIR}/docs/pipe-protocol.md"
 !if /FileExists "${SOURCE_DIR}/docs/images/main-window.png"
   SetOutPath "$INSTDIR\docs\images"
-  File "${SOURCE_DIR}/docs/images/main-window.png"
+  !insertmacro INSTALL_FILE "${SOURCE_DIR}/docs/images/main-window.png"
 !endif
   SetOutPath "$INSTDIR"
+  ${If} $R9 != 0
+    MessageBox MB_OK|MB_ICONSTOP "$R9 file(s) in $INSTDIR could not be replaced; they may be in use.$\nClose every program of ${PRODUCT} and run the setup again." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
@@ -204,6 +308,12 @@ Section "Install"
 SectionEnd
 
 Section "Uninstall"
+  Call un.CloseRunningPrograms
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} or its console program is still running.$\nClose them and run the uninstaller again." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
   Call un.Remove_${WATCH}
   ${If} $0 != 0
     DetailPrint "The service ${WATCH} could not be removed; it goes with the next system start."
@@ -213,20 +323,22 @@ Section "Uninstall"
     DetailPrint "The service ${SERVICE} could not be removed; it goes with the next system start."
   ${EndIf}
 
-  Delete "$INSTDIR\SMART_VELMORA.exe"
-  Delete "$INSTDIR\SMART_VELMORA_SV.exe"
-  Delete "$INSTDIR\SMART_VELMORA_CLI.exe"
-  Delete "$INSTDIR\SMART_VELMORA_WATCH.exe"
-  Delete "$INSTDIR\SMART_VELMORA_Messages.dll"
-  Delete "$INSTDIR\LICENSE.txt"
-  Delete "$INSTDIR\docs\user-guide.md"
-  Delete "$INSTDIR\docs\operations-guide.md"
-  Delete "$INSTDIR\docs\pipe-protocol.md"
-  Delete "$INSTDIR\docs\images\main-window.png"
-  RMDir "$INSTDIR\docs\images"
-  RMDir "$INSTDIR\docs"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
+  ; A file still in use (a program started meanwhile, a viewer holding a
+  ; document) goes at the next restart.
+  Delete /REBOOTOK "$INSTDIR\SMART_VELMORA.exe"
+  Delete /REBOOTOK "$INSTDIR\SMART_VELMORA_SV.exe"
+  Delete /REBOOTOK "$INSTDIR\SMART_VELMORA_CLI.exe"
+  Delete /REBOOTOK "$INSTDIR\SMART_VELMORA_WATCH.exe"
+  Delete /REBOOTOK "$INSTDIR\SMART_VELMORA_Messages.dll"
+  Delete /REBOOTOK "$INSTDIR\LICENSE.txt"
+  Delete /REBOOTOK "$INSTDIR\docs\user-guide.md"
+  Delete /REBOOTOK "$INSTDIR\docs\operations-guide.md"
+  Delete /REBOOTOK "$INSTDIR\docs\pipe-protocol.md"
+  Delete /REBOOTOK "$INSTDIR\docs\images\main-window.png"
+  RMDir /REBOOTOK "$INSTDIR\docs\images"
+  RMDir /REBOOTOK "$INSTDIR\docs"
+  Delete /REBOOTOK "$INSTDIR\uninstall.exe"
+  RMDir /REBOOTOK "$INSTDIR"
 
   Delete "${SHORTCUT}"
   DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
@@ -241,4 +353,10 @@ Section "Uninstall"
     RMDir /r "$APPDATA\VELMORA\History"
     RMDir "$APPDATA\VELMORA"
   ${EndIf}
+
+  IfRebootFlag 0 removed
+    DetailPrint "Some files could not be removed now; they are removed at the next restart of Windows."
+    MessageBox MB_OK|MB_ICONINFORMATION "Some files of ${PRODUCT} could not be removed now, for example because they were in use.$\nThey are removed at the next restart of Windows." /SD IDOK
+    SetErrorLevel ${EXIT_RESTART_NEEDED}
+removed:
 SectionEnd

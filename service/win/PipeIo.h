@@ -13,17 +13,19 @@
 namespace velmora::win {
 
 // True only when exactly buffer.size() bytes arrived within timeoutMs. False
-// on a failed call, the other end closing, or the limit passing.
-[[nodiscard]] bool ReadExactly(HANDLE handle, std::span<std::uint8_t> buffer, DWORD timeoutMs) noexcept;
+// on a failed call, the other end closing, the limit passing or abort.
+[[nodiscard]] bool ReadExactly(HANDLE handle, std::span<std::uint8_t> buffer, DWORD timeoutMs,
+                               HANDLE abort = nullptr) noexcept;
 
-// True only when all bytes were written within timeoutMs.
-[[nodiscard]] bool WriteExactly(HANDLE handle, std::span<const std::uint8_t> bytes, DWORD timeoutMs) noexcept;
+// True only when all bytes were written within timeoutMs, before abort.
+[[nodiscard]] bool WriteExactly(HANDLE handle, std::span<const std::uint8_t> bytes, DWORD timeoutMs,
+                                HANDLE abort = nullptr) noexcept;
 
 // FlushFileBuffers on a pipe returns only when the client has read all it
 // was sent, with no limit of its own: a client that never reads would hold
 // the caller forever. Here a timer cancels the calling thread's synchronous
-// I/O once timeoutMs have passed, and the flush then fails
+// I/O once timeoutMs have passed or abort is set, and the flush then fails
 // (ERROR_OPERATION_ABORTED).
-[[nodiscard]] bool FlushWithin(HANDLE handle, DWORD timeoutMs) noexcept;
+[[nodiscard]] bool FlushWithin(HANDLE handle, DWORD timeoutMs, HANDLE abort = nullptr) noexcept;
 
 }  // namespace velmora::win

@@ -147,21 +147,28 @@ void TSMART_VELMORA::ServeClients(HANDLE connectEvent) {
         }
 
         RequestBytes request{};
-        if (!ReadRequest(request)) continue;
+        if (!ReadRequest(request)) {
+            ProcessRequests(false);
+            if (StopRequested) return;
+            continue;
+        }
         const ReplyBytes reply = builder_.Build(request);
         // A client that goes away early only loses its own reply.
         static_cast<void>(WriteReply(reply));
+        // A stop that cut the exchange short ends the loop now.
+        ProcessRequests(false);
+        if (StopRequested) return;
     }
 }
 
 bool TSMART_VELMORA::ReadRequest(std::span<std::uint8_t, PIPE_REQUEST_SIZE> buffer) {
     std::fill(buffer.begin(), buffer.end(), std::uint8_t{0});
-    return ReadExactly(PipeHandle.get(), buffer, pipe_timing::RequestTimeoutMs);
+    return ReadExactly(PipeHandle.get(), buffer, pipe_timing::RequestTimeoutMs, StopSignal());
 }
 
 bool TSMART_VELMORA::WriteReply(std::span<const std::uint8_t, PIPE_REPLY_SIZE> buffer) {
-    if (!WriteExactly(PipeHandle.get(), buffer, pipe_timing::ReplyTimeoutMs)) return false;
-    return FlushWithin(PipeHandle.get(), pipe_timing::FlushTimeoutMs);
+    if (!WriteExactly(PipeHandle.get(), buffer, pipe_timing::ReplyTimeoutMs, StopSignal())) return false;
+    return FlushWithin(PipeHandle.get(), pipe_timing::FlushTimeoutMs, StopSignal());
 }
 
 }  // namespace velmora::win

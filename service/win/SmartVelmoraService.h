@@ -2,8 +2,8 @@
 // The service object: serves the pipe "\\.\pipe\smart_velmora", one client
 // at a time, one request and one reply per connection. All pipe I/O, WMI
 // queries and device queries run on the service thread; a stop is noticed
-// within 100 ms while the loop waits for a client, and after the current
-// exchange while one is served.
+// within 100 ms while the loop waits for a client, and cuts a pipe transfer
+// short while one is served (the stop signal ends its wait).
 
 #include <windows.h>
 
@@ -40,7 +40,8 @@ inline constexpr DWORD ConnectRetryPauseMs = 10;  // after a failed connect, no 
 }  // namespace pipe_timing
 
 // Own process, automatic start, normal error control, not interactive, the
-// local system account, stop accepted, no pause, wait hint 5000 ms.
+// local system account, stop and shutdown accepted, no pause, wait hint
+// 5000 ms.
 [[nodiscard]] ServiceSettings SmartVelmoraSettings();
 
 class TSMART_VELMORA final : public Service {

@@ -7,7 +7,8 @@
 
 namespace velmora::win {
 
-Service::Service(ServiceSettings settings) : settings_(std::move(settings)) {}
+Service::Service(ServiceSettings settings)
+    : settings_(std::move(settings)), stopSignal_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 void Service::AttachServiceThread() noexcept {
     MSG msg;
@@ -17,9 +18,17 @@ void Service::AttachServiceThread() noexcept {
     serviceThreadId_.store(::GetCurrentThreadId());
 }
 
+bool Service::Stops(DWORD control) noexcept {
+    return control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN;
+}
+
 bool Service::PostControl(DWORD control) noexcept {
     const DWORD thread = serviceThreadId_.load();
     if (thread == 0) return false;
+    if (Stops(control)) {
+        ReportStopPendingIfRunning();
+        if (stopSignal_) ::SetEvent(stopSignal_.get());
+    }
     return ::PostThreadMessageA(thread, kServiceControlMessage, static_cast<WPARAM>(control), 0) != FALSE;
 }
 
@@ -59,16 +68,12 @@ void Service::HandleControl(DWORD control) noexcept {
         HandleStop();
         break;
     case SERVICE_CONTROL_SHUTDOWN:
-        if (settings_.ShutdownStops) {
-            HandleStop();
-        } else {
-            // The system is going down and will end the process; the
-            // service keeps working until then.
-            ReportStatus(SERVICE_STOP_PENDING);
-        }
+        // Stopping cleanly takes well under the time Windows gives services
+        // at shutdown, and leaves no half-written files behind.
+        HandleStop();
         break;
     case SERVICE_CONTROL_INTERROGATE:
-        ReportStatus(state_);
+        ReportStatus(CurrentState());
         break;
     default:
         if (Takes(control)) HandleUserControl(control);
@@ -88,7 +93,10 @@ void Service::HandleStop() noexcept {
         LogFailure("stop", kUnknownExceptionText);
         stopped = false;
     }
-    if (!stopped) ReportStatus(SERVICE_RUNNING);
+    if (!stopped) {
+        if (stopSignal_) ::ResetEvent(stopSignal_.get());
+        ReportStatus(SERVICE_RUNNING);
+    }
 }
 
 void Service::HandleUserControl(DWORD control) noexcept {
@@ -116,7 +124,22 @@ ServiceExit Service::RunExecute() noexcept {
     return {};
 }
 
+DWORD Service::CurrentState() const noexcept {
+    const std::lock_guard<std::mutex> lock(statusLock_);
+    return state_;
+}
+
+void Service::ReportStopPendingIfRunning() noexcept {
+    const std::lock_guard<std::mutex> lock(statusLock_);
+    if (state_ == SERVICE_RUNNING) ReportLocked(SERVICE_STOP_PENDING, {});
+}
+
 void Service::ReportStatus(DWORD state, ServiceExit exit) noexcept {
+    const std::lock_guard<std::mutex> lock(statusLock_);
+    ReportLocked(state, exit);
+}
+
+void Service::ReportLocked(DWORD state, ServiceExit exit) noexcept {
     const bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING ||
                          state == SERVICE_CONTINUE_PENDING || state == SERVICE_PAUSE_PENDING;
     checkPoint_ = pending ? checkPoint_ + 1 : 0;

@@ -1,16 +1,22 @@
 #pragma once
 // The service object of a small host on the Service Control Manager API.
 // The host (ServiceHost.h) runs ServiceExecute on a service thread of its
-// own; the control handler only posts control codes to that thread, and they
-// are carried out there when ServiceExecute calls ProcessRequests. So
-// ServiceStop runs on the service thread and its state needs no lock.
+// own; the control handler posts control codes to that thread, and they are
+// carried out there when ServiceExecute calls ProcessRequests. So
+// ServiceStop runs on the service thread and its state needs no lock. Only a
+// stop (or a shutdown) does more on the handler's thread: it is reported as
+// stop-pending at once and raises the stop signal, so that the SCM hears
+// back even while the service thread is busy, and that work can end early.
 
 #include <windows.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/win/UniqueHandle.h"
 
 namespace velmora::win {
 
@@ -28,9 +34,6 @@ struct ServiceSettings {
     std::vector<std::string> Dependencies;
     // SDDL of the service object's DACL; empty: the SCM's default.
     std::string ObjectSecurity;
-    // A shutdown is carried out as a stop; otherwise it only reports
-    // stop-pending and the service runs until the system ends it.
-    bool ShutdownStops = false;
     // Codes 128..255 are taken and passed to ServiceUserControl; otherwise
     // the control handler refuses them.
     bool UserControls = false;
@@ -89,6 +92,12 @@ public:
     // first blocks until one message arrives.
     void ProcessRequests(bool wait);
 
+    // A manual-reset event, set as soon as a stop or shutdown control
+    // arrives (before ServiceStop runs) and reset again when a stop is
+    // refused. Work that blocks the service thread waits on it as well, so
+    // that the stop is carried out within the time the SCM is promised.
+    [[nodiscard]] HANDLE StopSignal() const noexcept { return stopSignal_.get(); }
+
     // The execute handler calls this before it returns because of a failure:
     // the SCM then sees a service-specific error instead of a clean stop.
     void SetServiceSpecificExitCode(DWORD code) noexcept { specificExitCode_ = code; }
@@ -100,27 +109,35 @@ public:
     // Makes the calling thread the service thread and creates its message
     // queue, so that posted controls are kept until ProcessRequests.
     void AttachServiceThread() noexcept;
-    // Whether the control handler takes the code: stop, shutdown,
-    // interrogate, and 128..255 when the settings say so.
+    // Whether the control handler takes the code: stop, shutdown (carried
+    // out as a stop), interrogate, and 128..255 when the settings say so.
     [[nodiscard]] bool Takes(DWORD control) const noexcept;
-    // The control handler's only work: posts the code to the service thread.
-    // False when no service thread is attached or the post failed.
+    // The control handler's work: posts the code to the service thread; a
+    // stop or shutdown is first reported as stop-pending (while running) and
+    // raises StopSignal. False when no service thread is attached or the
+    // post failed.
     [[nodiscard]] bool PostControl(DWORD control) noexcept;
     // Runs ServiceExecute; nothing escapes.
     [[nodiscard]] ServiceExit RunExecute() noexcept;
     // Reports a state; pending states carry the wait hint and a checkpoint.
+    // Safe from the handler's thread and the service thread at once.
     void ReportStatus(DWORD state, ServiceExit exit = {}) noexcept;
-    [[nodiscard]] DWORD CurrentState() const noexcept { return state_; }
+    [[nodiscard]] DWORD CurrentState() const noexcept;
 
 private:
     void HandleControl(DWORD control) noexcept;
     void HandleStop() noexcept;
     void HandleUserControl(DWORD control) noexcept;
     void LogFailure(std::string_view where, std::string_view message) noexcept;
+    [[nodiscard]] static bool Stops(DWORD control) noexcept;
+    void ReportStopPendingIfRunning() noexcept;
+    void ReportLocked(DWORD state, ServiceExit exit) noexcept;
 
     ServiceSettings settings_;
     std::atomic<DWORD> serviceThreadId_{0};
+    KernelHandle stopSignal_;
     ServiceStatusReporter* reporter_ = nullptr;
+    mutable std::mutex statusLock_;  // state_, checkPoint_ and the reports
     DWORD state_ = SERVICE_STOPPED;
     DWORD checkPoint_ = 0;
     DWORD specificExitCode_ = 0;

@@ -27,7 +27,8 @@ DWORD WINAPI ControlHandler(DWORD control, DWORD, LPVOID, LPVOID context) noexce
     auto* service = static_cast<Service*>(context);
     if (!service->Takes(control)) return ERROR_CALL_NOT_IMPLEMENTED;
     // Interrogation is answered from the last reported status even when the
-    // post fails; every other control is carried out by the service thread.
+    // post fails; a stop is reported as pending here, and every control is
+    // carried out by the service thread.
     static_cast<void>(service->PostControl(control));
     return NO_ERROR;
 }

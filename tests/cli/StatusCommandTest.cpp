@@ -87,6 +87,27 @@ TEST_F(StatusCommandTest, TextNamesEachDriveByPositionAndNumberWithItsStatus) {
     }
 }
 
+TEST_F(StatusCommandTest, AnNvmeDriveWithoutValuesBeforeWindows10IsGivenTheReason) {
+    const struct {
+        const char16_t* Os;
+        bool Reason;
+    } cases[] = {{u"6.1.7601", true}, {u"6.2.9200", true}, {u"6.3.9600", true}, {u"10.0.19045", false}};
+    for (const auto& c : cases) {
+        SetOs(c.Os);
+        SetDisks({Disk(0, u"VELMORA LP520 NVMe SSD", u"N2RT1A05")});
+        ReplyWith(PipeReply{});  // the service could not read the health log
+        const ConsoleOutput text = RunStatus(wmi, devices, pipes, false);
+        const ConsoleOutput json = RunStatus(wmi, devices, pipes, true);
+        const bool inText =
+            text.Out.find("  Status:               UNKNOWN (NVMe values need Windows 10 or later)\n") != std::string::npos;
+        const bool inJson = json.Out.find("\"status\": \"UNKNOWN\", \"reason\": \"NVMe values need Windows 10 or later\"}") !=
+                            std::string::npos;
+        EXPECT_EQ(inText, c.Reason) << text.Out;
+        EXPECT_EQ(inJson, c.Reason) << json.Out;
+        EXPECT_EQ(json.Out.find("reason") != std::string::npos, c.Reason) << json.Out;
+    }
+}
+
 // The exit status follows the worst drive: BAD before UNKNOWN before OK.
 TEST(StatusExitCode, FollowsTheWorstDrive) {
     struct Flags {

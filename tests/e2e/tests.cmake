@@ -17,6 +17,15 @@ add_test(NAME product_end_to_end
           ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-e2e ${PROJECT_SOURCE_DIR} ${PROJECT_VERSION})
 set_tests_properties(product_end_to_end PROPERTIES TIMEOUT 900 RESOURCE_LOCK smart_velmora_pipe)
 
+# The setup program over a running toolbox: every file replaced, or a
+# failing exit status. It installs the service too.
+find_program(VELMORA_MAKENSIS makensis REQUIRED)
+add_test(NAME setup_over_running_toolbox
+  COMMAND xvfb-run -a -s "${VELMORA_XVFB_SCREEN}"
+          bash ${CMAKE_CURRENT_LIST_DIR}/setup-over-running-toolbox.sh
+          ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix-setup-over ${PROJECT_SOURCE_DIR} ${PROJECT_VERSION})
+set_tests_properties(setup_over_running_toolbox PROPERTIES TIMEOUT 600 RESOURCE_LOCK smart_velmora_pipe)
+
 # The health watch end to end: its own prefix; it installs the data service too.
 find_program(VELMORA_SQLITE3 sqlite3 REQUIRED)
 add_test(NAME watch_end_to_end

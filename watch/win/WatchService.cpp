@@ -22,7 +22,6 @@ ServiceSettings WatchServiceSettings() {
     // It samples through the data service's pipe.
     settings.Dependencies = {kDataServiceName};
     settings.ObjectSecurity = kWatchServiceSddl;
-    settings.ShutdownStops = true;
     settings.UserControls = true;
     settings.WaitHintMs = 2000;  // a stop is answered within a second
     return settings;

@@ -138,6 +138,23 @@ TEST_F(PipePair, FlushToAClientThatNeverReadsIsCancelledAtTheBound) {
     EXPECT_TRUE(WaitForAvailable(3));
 }
 
+TEST_F(PipePair, ASetAbortEventEndsAWaitingReadAndAStuckFlushLongBeforeTheirLimits) {
+    KernelHandle abort(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(abort);
+    const std::vector<std::uint8_t> reply(64, 0x99);
+    ASSERT_TRUE(WriteExactly(server.get(), reply, 2000, abort.get()));
+    std::thread stopper([&] {
+        ::Sleep(100);
+        ::SetEvent(abort.get());
+    });
+    const ULONGLONG start = ::GetTickCount64();
+    std::array<std::uint8_t, 520> buffer{};
+    EXPECT_FALSE(ReadExactly(server.get(), buffer, 10000, abort.get()));
+    EXPECT_FALSE(FlushWithin(server.get(), 10000, abort.get()));  // nobody reads the reply
+    EXPECT_LT(::GetTickCount64() - start, 1000u);
+    stopper.join();
+}
+
 TEST_F(PipePair, DestroyedOperationLeavesNoReadPendingOnTheHandle) {
     KernelHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     ASSERT_TRUE(event);

@@ -123,8 +123,9 @@ TEST_F(InstalledService, IsRegisteredWithItsQuotedPathToStartAutomatically) {
     EXPECT_STREQ(config->lpDisplayName, "SMART_VELMORA");
 }
 
-TEST_F(InstalledService, ExchangeReturnsAWholeSealedReplyWithoutStatusOrDataWhenWmiHasNoRows) {
-    const Exchange exchange = ExchangeWithService(AtaRequest("SCSI\\DISK"));
+TEST_F(InstalledService, ExchangeReturnsAWholeSealedReplyWithoutStatusOrDataForADiskWmiDoesNotList) {
+    // No system's instance names begin with this, Wine's (no rows) or Windows's.
+    const Exchange exchange = ExchangeWithService(AtaRequest("VELMORA\\NO_SUCH_DISK"));
     ASSERT_TRUE(exchange.Connected);
     ASSERT_EQ(exchange.ReplyLength, PIPE_REPLY_SIZE);
     EXPECT_TRUE(ReplySumsToZero(exchange.Reply));
@@ -140,6 +141,13 @@ TEST_F(InstalledService, RequestOneByteShortGetsNoReply) {
     ASSERT_TRUE(WriteAll(pipe.get(), std::span<const std::uint8_t>(request.data(), PIPE_REQUEST_SIZE - 1)));
     ReplyBytes reply{};
     EXPECT_EQ(ReadReply(pipe.get(), reply), 0u);
+}
+
+TEST_F(InstalledService, ASecondSilentInstallFailsWithTheErrorCodeAndOpensNoWindow) {
+    const ProgramRun again = RunProgram(kInstalledExe, "/INSTALL /SILENT", 20000);
+    ASSERT_TRUE(again.Ended);
+    EXPECT_EQ(again.ExitCode, static_cast<DWORD>(ERROR_SERVICE_EXISTS));
+    EXPECT_FALSE(again.ShowedWindow);
 }
 
 TEST_F(InstalledService, StopWhileIdleCompletesWellUnderOneSecond) {
@@ -158,6 +166,27 @@ TEST_F(InstalledService, StopWhileIdleCompletesWellUnderOneSecond) {
     EXPECT_EQ(final.dwWin32ExitCode, static_cast<DWORD>(NO_ERROR));
     // The pipe went with the service.
     EXPECT_FALSE(::WaitNamedPipeA(kPipeName, 0));
+}
+
+TEST_F(InstalledService, StopWhileASlowClientIsServedIsPendingAtOnceAndCompletesWithinOneSecond) {
+    // Half a request: the service waits for the rest, up to its 2000 ms limit.
+    const RequestBytes request = AtaRequest("SCSI\\DISK").Encode();
+    win::FileHandle pipe = ConnectToService(30000);
+    ASSERT_TRUE(pipe);
+    ASSERT_TRUE(WriteAll(pipe.get(), std::span<const std::uint8_t>(request.data(), PIPE_REQUEST_SIZE / 2)));
+    ::Sleep(200);
+
+    win::ServiceHandle service = OpenService(win::kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS);
+    ASSERT_TRUE(service);
+    SERVICE_STATUS status{};
+    const LARGE_INTEGER start = Now();
+    ASSERT_TRUE(::ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) << ::GetLastError();
+    EXPECT_NE(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_NE(QueryState(service.get()), static_cast<DWORD>(SERVICE_RUNNING));
+    ASSERT_TRUE(WaitForState(service.get(), SERVICE_STOPPED, kStopTimeoutMs));
+    const double took = MillisecondsSince(start);
+    std::printf("stop while serving took %.0f ms\n", took);
+    EXPECT_LT(took, 1000.0);
 }
 
 TEST_F(InstalledService, ServiceThatCannotCreateItsPipeStopsWithAServiceSpecificError) {

@@ -43,9 +43,28 @@ struct ProgramRun {
     bool Started = false;
     bool Ended = false;
     DWORD ExitCode = 0;
+    bool ShowedWindow = false;  // a top-level window of the program, visible or not
 };
 
-// Runs "<exe>" args and waits for it to end, at most timeoutMs.
+inline bool HasTopLevelWindow(DWORD processId) {
+    struct Search {
+        DWORD ProcessId;
+        bool Found;
+    } search{processId, false};
+    ::EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            s->Found = s->Found || owner == s->ProcessId;
+            return !s->Found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+// Runs "<exe>" args and waits for it to end, at most timeoutMs, looking for
+// its top-level windows meanwhile.
 inline ProgramRun RunProgram(const std::string& exe, const std::string& arguments, DWORD timeoutMs = 60000) {
     ProgramRun run;
     std::string commandLine = "\"" + exe + "\" " + arguments;
@@ -59,7 +78,14 @@ inline ProgramRun RunProgram(const std::string& exe, const std::string& argument
     win::KernelHandle processHandle(process.hProcess);
     win::KernelHandle threadHandle(process.hThread);
     run.Started = true;
-    if (::WaitForSingleObject(processHandle.get(), timeoutMs) != WAIT_OBJECT_0) {
+    constexpr DWORD kWindowLookMs = 20;
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    DWORD wait = WAIT_TIMEOUT;
+    while (wait == WAIT_TIMEOUT && ::GetTickCount64() < deadline) {
+        run.ShowedWindow = run.ShowedWindow || HasTopLevelWindow(process.dwProcessId);
+        wait = ::WaitForSingleObject(processHandle.get(), kWindowLookMs);
+    }
+    if (wait != WAIT_OBJECT_0) {
         ::TerminateProcess(processHandle.get(), 1);
         ::WaitForSingleObject(processHandle.get(), 5000);
         return run;

@@ -40,9 +40,14 @@ protected:
     ScriptedService service;
 };
 
-TEST_F(ServiceFrameworkTest, PostedStopWaitsUntilTheServiceThreadProcessesRequests) {
+bool IsSet(HANDLE event) { return ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
+
+TEST_F(ServiceFrameworkTest, PostedStopIsReportedPendingAtOnceButRunsWhenTheServiceThreadProcessesRequests) {
+    ASSERT_FALSE(IsSet(service.StopSignal()));
     ASSERT_TRUE(service.PostControl(SERVICE_CONTROL_STOP));
-    EXPECT_EQ(service.StopCalls, 0);  // posting does no work itself
+    EXPECT_EQ(service.StopCalls, 0);  // the handler's thread does not stop the work
+    EXPECT_EQ(reporter.LastState(), static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_TRUE(IsSet(service.StopSignal()));
     service.ProcessRequests(false);
     EXPECT_EQ(service.StopCalls, 1);
     ASSERT_FALSE(reporter.Reports.empty());
@@ -56,6 +61,7 @@ TEST_F(ServiceFrameworkTest, RefusedOrFailingStopReturnsToRunning) {
     ASSERT_TRUE(service.PostControl(SERVICE_CONTROL_STOP));
     service.ProcessRequests(false);
     EXPECT_EQ(reporter.LastState(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_FALSE(IsSet(service.StopSignal()));
 
     service.ThrowOnStop = true;
     ASSERT_TRUE(service.PostControl(SERVICE_CONTROL_STOP));
@@ -65,11 +71,19 @@ TEST_F(ServiceFrameworkTest, RefusedOrFailingStopReturnsToRunning) {
     EXPECT_EQ(events.Entries[0], "Service failed on stop: stop broke");
 }
 
-TEST_F(ServiceFrameworkTest, ShutdownOnlySetsStopPendingByDefault) {
+TEST_F(ServiceFrameworkTest, ShutdownIsCarriedOutAsAStop) {
     ASSERT_TRUE(service.PostControl(SERVICE_CONTROL_SHUTDOWN));
-    service.ProcessRequests(false);
-    EXPECT_EQ(service.StopCalls, 0);
     EXPECT_EQ(reporter.LastState(), static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_TRUE(IsSet(service.StopSignal()));
+    service.ProcessRequests(false);
+    EXPECT_EQ(service.StopCalls, 1);
+}
+
+TEST_F(ServiceFrameworkTest, AStopArrivingAfterTheServiceStoppedReportsNothing) {
+    service.ReportStatus(SERVICE_STOPPED);
+    reporter.Reports.clear();
+    ASSERT_TRUE(service.PostControl(SERVICE_CONTROL_STOP));
+    EXPECT_TRUE(reporter.Reports.empty());
 }
 
 TEST_F(ServiceFrameworkTest, InterrogateReportsTheCurrentStateAgainAndUnknownCodesAreIgnored) {
@@ -102,13 +116,12 @@ TEST(ServiceFramework, TheControlHandlerTakesUserCodesOnlyWhenTheSettingsSaySo) 
     }
 }
 
-// A service that takes user codes and stops on shutdown, as the watch does.
+// A service that takes user codes, as the watch does.
 class UserControlServiceTest : public ServiceFrameworkTest {
 protected:
     static win::ServiceSettings WatchLike() {
         win::ServiceSettings settings = ScriptedService::Settings();
         settings.UserControls = true;
-        settings.ShutdownStops = true;
         return settings;
     }
     void SetUp() override {
@@ -139,13 +152,6 @@ TEST_F(UserControlServiceTest, AFailingUserControlIsLoggedAndTheServiceRunsOn) {
     ASSERT_EQ(events.Entries.size(), 1u);
     EXPECT_EQ(events.Entries[0], "Service failed on control: control broke");
     EXPECT_EQ(watchLike.CurrentState(), static_cast<DWORD>(SERVICE_RUNNING));
-}
-
-TEST_F(UserControlServiceTest, ShutdownIsCarriedOutAsAStop) {
-    ASSERT_TRUE(watchLike.PostControl(SERVICE_CONTROL_SHUTDOWN));
-    watchLike.ProcessRequests(false);
-    EXPECT_EQ(watchLike.StopCalls, 1);
-    EXPECT_EQ(reporter.LastState(), static_cast<DWORD>(SERVICE_STOP_PENDING));
 }
 
 TEST_F(ServiceFrameworkTest, ProcessRequestsWithoutWaitingReturnsAtOnceWhenNothingIsPosted) {

@@ -102,6 +102,7 @@ TEST_F(InstalledWatch, InstallMadeTheHistoryFolderAndASecondSilentInstallFailsWi
     const ProgramRun again = RunProgram(WatchExe(), "/INSTALL /SILENT", 20000);
     ASSERT_TRUE(again.Ended);
     EXPECT_EQ(again.ExitCode, static_cast<DWORD>(ERROR_SERVICE_EXISTS));
+    EXPECT_FALSE(again.ShowedWindow);
 }
 
 TEST_F(InstalledWatch, RunsTakesItsOwnControlsAndStopsWellWithinASecond) {

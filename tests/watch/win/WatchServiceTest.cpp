@@ -133,7 +133,9 @@ TEST(WatchService, StopIsAnsweredWithinASecondWhileTheWorkIgnoresIt) {
     ASSERT_TRUE(watch.service.PostControl(SERVICE_CONTROL_STOP));
     ASSERT_TRUE(watch.WaitUntilEnded());
     const std::vector<TimedStatusReporter::Entry> reports = watch.reporter.Entries();
-    ASSERT_EQ(reports.size(), 2u);
+    // Running, then stop-pending from the control handler at once (the
+    // service thread reports it again with the next checkpoint).
+    ASSERT_GE(reports.size(), 2u);
     EXPECT_EQ(reports[1].State, static_cast<DWORD>(SERVICE_STOP_PENDING));
     EXPECT_LT(reports[1].At - sent, 100u);
     EXPECT_GE(watch.endedAt - sent, kWorkStopWaitMs - 50);  // the work had its time
