@@ -1,5 +1,7 @@
 #include "app/win/CheckForUpdatesDialog.h"
 
+#include <array>
+
 #include "app/win/AppResources.h"
 #include "app/win/GuiFonts.h"
 
@@ -8,9 +10,28 @@ namespace velmora::win {
 namespace {
 
 // Sizes at 96 DPI.
-constexpr int kButtonWidth = 75;
+// Narrow enough that the No button ends before "Don't ask again" starts.
+constexpr int kButtonWidth = 64;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonY = 96;
+
+// A font's height does not grow exactly with the scale: the label grows
+// down when its wrapped text needs more than the design's lines.
+void FitLabelHeight(HWND label) noexcept {
+    RECT place;
+    ::GetClientRect(label, &place);
+    std::array<char, 512> text{};
+    const int length = ::GetWindowTextA(label, text.data(), static_cast<int>(text.size()));
+    HDC dc = ::GetDC(label);
+    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, place.right, 0};
+    ::DrawTextA(dc, text.data(), length, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(label, dc);
+    if (needed.bottom > place.bottom) {
+        ::SetWindowPos(label, nullptr, 0, 0, place.right, needed.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
+}
 
 }  // namespace
 
@@ -34,11 +55,12 @@ void CheckForUpdatesDialog::OnInit() {
                             Scale(49), IDC_QUESTION_TEXT);
     HWND yes = AddControl("BUTTON", kYesButtonText, BS_DEFPUSHBUTTON | WS_TABSTOP, Scale(64), Scale(kButtonY),
                           Scale(kButtonWidth), Scale(kButtonHeight), IDYES);
-    HWND no = AddControl("BUTTON", kNoButtonText, BS_PUSHBUTTON | WS_TABSTOP, Scale(144), Scale(kButtonY),
+    HWND no = AddControl("BUTTON", kNoButtonText, BS_PUSHBUTTON | WS_TABSTOP, Scale(136), Scale(kButtonY),
                          Scale(kButtonWidth), Scale(kButtonHeight), IDNO);
     HWND dontAsk = AddControl("BUTTON", kDontAskText, BS_AUTOCHECKBOX | WS_TABSTOP, Scale(208), Scale(104), Scale(97),
                               Scale(17), IDC_DONT_ASK);
     for (HWND control : {label, yes, no, dontAsk}) SetControlFont(control, font_);
+    FitLabelHeight(label);
     ::SendMessageA(Handle(), DM_SETDEFID, IDYES, 0);
     ::SetFocus(yes);
 }

@@ -1,5 +1,6 @@
 #include "app/win/MainWindow.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -204,10 +205,15 @@ void MainWindow::CreateControls() {
 void MainWindow::LayOut() noexcept {
     constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE;
     const int temperatureWordEnd = Scale(kLabelX) + TextSize(hwnd_, font_, kTemperatureWord).cx;
+    // The "C" starts where the degree sign's label ends, whatever the fonts'
+    // widths at this scale.
+    int previousEnd = 0;
     for (const LabelSlot& slot : labels_) {
         const SIZE size = TextSize(hwnd_, slot.Small ? degreeFont_ : font_, slot.Text);
-        const int x = (slot.AfterTemperatureWord ? temperatureWordEnd : 0) + Scale(slot.X);
+        int x = Scale(slot.X);
+        if (slot.AfterTemperatureWord) x = std::max(temperatureWordEnd + x, previousEnd);
         ::SetWindowPos(slot.Label, nullptr, x, Scale(slot.Y), size.cx + 2, size.cy + 1, kPlace);
+        previousEnd = x + size.cx + 2;
     }
     for (std::size_t i = 0; i < kFieldCount; ++i) {
         ::SetWindowPos(fields_[i], nullptr, Scale(kFieldX), Scale(kFirstRowY + static_cast<int>(i) * kRowStep),
