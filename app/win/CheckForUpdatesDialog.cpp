@@ -14,6 +14,7 @@ namespace {
 constexpr int kButtonWidth = 64;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonY = 96;
+constexpr int kCheckBoxRightMargin = 6;
 
 // A font's height does not grow exactly with the scale: the label grows
 // down when its wrapped text needs more than the design's lines.
@@ -31,6 +32,38 @@ void FitLabelHeight(HWND label) noexcept {
     if (needed.bottom > place.bottom) {
         ::SetWindowPos(label, nullptr, 0, 0, place.right, needed.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     }
+}
+
+SIZE TextExtent(HWND control) noexcept {
+    std::array<char, 128> text{};
+    const int length = ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
+    HDC dc = ::GetDC(control);
+    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, text.data(), length, &size);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+    return size;
+}
+
+// The check box holds its whole text, its box and the gap between; where
+// the face is wider than the design's, the window grows to the right.
+void FitCheckBoxWidth(HWND dialog, HWND checkBox, int rightMargin) noexcept {
+    RECT box;
+    ::GetWindowRect(checkBox, &box);
+    ::MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&box), 2);
+    const SIZE text = TextExtent(checkBox);
+    const int needed = text.cx + ::GetSystemMetrics(SM_CXMENUCHECK) + text.cy / 2;
+    if (needed <= box.right - box.left) return;
+    ::SetWindowPos(checkBox, nullptr, 0, 0, needed, box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    RECT client;
+    ::GetClientRect(dialog, &client);
+    const int overflow = box.left + needed + rightMargin - client.right;
+    if (overflow <= 0) return;
+    RECT window;
+    ::GetWindowRect(dialog, &window);
+    ::SetWindowPos(dialog, nullptr, window.left - overflow / 2, window.top, window.right - window.left + overflow,
+                   window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -61,6 +94,7 @@ void CheckForUpdatesDialog::OnInit() {
                               Scale(17), IDC_DONT_ASK);
     for (HWND control : {label, yes, no, dontAsk}) SetControlFont(control, font_);
     FitLabelHeight(label);
+    FitCheckBoxWidth(Handle(), dontAsk, Scale(kCheckBoxRightMargin));
     ::SendMessageA(Handle(), DM_SETDEFID, IDYES, 0);
     ::SetFocus(yes);
 }

@@ -2,7 +2,8 @@
 // that each label's own font (WM_GETFONT) can measure its text: the main
 // window at the session's DPI and again after WM_DPICHANGED (which Wine
 // never sends by itself), a message box and the start-up question. A label
-// must hold its whole text and no two sibling controls may overlap. The
+// and a check box must hold its whole text and no two sibling controls may
+// overlap. The
 // suite runs in the ordinary prefix and again in one at 192 DPI
 // (tests.cmake), which names the DPI it expects in VELMORA_EXPECT_DPI.
 
@@ -45,8 +46,9 @@ std::string Describe(HWND hwnd) {
     return ClassOf(hwnd) + " " + std::to_string(::GetDlgCtrlID(hwnd)) + " \"" + WindowText(hwnd) + "\"";
 }
 
-// The text a static label needs, in its own font, wrapped to its width.
-SIZE NeededSize(HWND label) {
+// The text a control needs, in its own font: on one line, or wrapped to
+// its width when it wraps and does not fit one.
+SIZE NeededSize(HWND label, bool wraps = true) {
     const std::string text = WindowText(label);
     RECT client;
     ::GetClientRect(label, &client);
@@ -61,7 +63,7 @@ SIZE NeededSize(HWND label) {
     if (previous) ::SelectObject(dc, previous);
     ::ReleaseDC(label, dc);
     // On one line when it fits there, else as the label wraps it.
-    if (line.cx <= client.right) return line;
+    if (!wraps || line.cx <= client.right) return line;
     return {wrapped.right - wrapped.left, wrapped.bottom - wrapped.top};
 }
 
@@ -81,6 +83,19 @@ std::vector<std::string> LayoutFaults(HWND window) {
             ::GetWindowRect(shown[j], &b);
             if (::GetParent(shown[i]) == ::GetParent(shown[j]) && ::IntersectRect(&common, &a, &b)) {
                 faults.push_back(Describe(shown[i]) + " overlaps " + Describe(shown[j]));
+            }
+        }
+        const bool checkBox = ClassOf(shown[i]) == "Button" && (::GetWindowLongPtrA(shown[i], GWL_STYLE) & BS_TYPEMASK) ==
+                                                                  BS_AUTOCHECKBOX;
+        if (checkBox) {
+            // At least its text beside its box.
+            const SIZE text = NeededSize(shown[i], false);
+            RECT client;
+            ::GetClientRect(shown[i], &client);
+            const int needed = text.cx + ::GetSystemMetrics(SM_CXMENUCHECK);
+            if (needed > client.right) {
+                faults.push_back(Describe(shown[i]) + " needs " + std::to_string(needed) + " wide, has " +
+                                 std::to_string(client.right));
             }
         }
         if (ClassOf(shown[i]) == "Static" && !HasStyle(shown[i], SS_ICON) && !WindowText(shown[i]).empty()) {
