@@ -23,6 +23,7 @@
 #include "tests/fakes/FakeDeviceIo.h"
 #include "tests/fakes/FakePipeSystem.h"
 #include "tests/fakes/FakeWmiSource.h"
+#include "tests/service/win/ServiceTestSupport.h"
 
 namespace velmora::win {
 namespace {
@@ -231,6 +232,35 @@ TEST_F(DisplayScaling, StartUpQuestionHoldsItsTextsAtTheSessionsDpi) {
     (void)dialog.Ask(nullptr);
     const std::vector<std::string> faults = seen.get();
     EXPECT_TRUE(faults.empty()) << "at " << SessionDpi() << " DPI:\n" << Joined(faults);
+}
+
+// The manifest built into a program; empty when it has none.
+std::string BuiltManifest(const std::string& program) {
+    std::string text;
+    HMODULE module = ::LoadLibraryExA((testing::ProgramDirectory() + program).c_str(), nullptr,
+                                      LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return text;
+    if (HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24))) {  // RT_MANIFEST
+        if (HGLOBAL loaded = ::LoadResource(module, found)) {
+            text.assign(static_cast<const char*>(::LockResource(loaded)), ::SizeofResource(module, found));
+        }
+    }
+    ::FreeLibrary(module);
+    return text;
+}
+
+// Wine never asks for per-monitor awareness, so the built file is read.
+TEST(ToolboxManifest, AsksForPerMonitorV2AwarenessWithTheOlderSystemsFallbackAndNoElevation) {
+    const std::string manifest = BuiltManifest("SMART_VELMORA.exe");
+    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                            "PerMonitorV2, PerMonitor</dpiAwareness>"),
+              std::string::npos)
+        << manifest;
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm"
+                            "</dpiAware>"),
+              std::string::npos)
+        << manifest;
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos) << manifest;
 }
 
 }  // namespace
