@@ -17,47 +17,66 @@ light_blue='#009EE0'
 dark_blue='#0081C6'
 key='#FF00FF'  # the image list's mask colour: drawn transparent
 
-# A white (or grey) drive, 32 x 32, on the given background: a flat box with
-# a label band and the connector's pins on its left edge.
+# The toolbar images and the status pictures come in three sets: 32 x 32
+# for 100 % scaling, 48 x 48 (NAME_150) and 64 x 64 (NAME_200); the toolbox
+# shows the set nearest to its window's scaling. The larger sets are the
+# same drawing with its coordinates scaled, so lines stay sharp; the 100 %
+# set is drawn without any transform.
+scale=1
+size=32
+transform=()
+set_scale() {  # percent
+  scale=$(($1 / 100)).$(($1 % 100))
+  size=$((32 * $1 / 100))
+  if [ "$1" = 100 ]; then transform=(); else transform=(-affine "$scale,0,0,$scale,0,0"); fi
+}
+
+# A white (or grey) drive on the given background: a flat box with a label
+# band and the connector's pins on its left edge.
 drive() {  # background, body, band, output
-  convert -size 32x32 "xc:$1" \
+  convert -size ${size}x${size} "xc:$1" "${transform[@]}" \
     -fill "$2" -draw 'roundrectangle 6,8 27,24 2,2' \
     -fill "$3" -draw 'rectangle 10,12 23,15' \
     -fill "$2" -draw 'rectangle 3,11 5,12' -draw 'rectangle 3,15 5,16' -draw 'rectangle 3,19 5,20' \
     +antialias -type truecolor "BMP3:$4"
 }
 
-# Two circular arrows chasing each other, 32 x 32, on the mask colour.
+# Two circular arrows chasing each other, on the mask colour.
 arrows() {  # colour, output
-  convert -size 32x32 "xc:$key" +antialias -fill none -stroke "$1" -strokewidth 3 \
+  convert -size ${size}x${size} "xc:$key" "${transform[@]}" +antialias -fill none -stroke "$1" -strokewidth 3 \
     -draw "fill none path 'M 5.7,12.2 A 11,11 0 0,1 25.5,10.5' path 'M 26.3,19.8 A 11,11 0 0,1 6.5,21.5'" \
     -stroke none -fill "$1" \
     -draw 'polygon 29,19 31,9 21,13' -draw 'polygon 3,13 1,23 11,19' \
     -type truecolor "BMP3:$2"
 }
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-drive "$light_blue" white "$light_blue" "$work/0.bmp"
-drive "$dark_blue" white "$dark_blue" "$work/1.bmp"
-drive '#E4E4E4' '#9A9A9A' '#E4E4E4' "$work/2.bmp"
-arrows '#F28C00' "$work/3.bmp"
-arrows '#9A9A9A' "$work/4.bmp"
-convert "$work/0.bmp" "$work/1.bmp" "$work/2.bmp" "$work/3.bmp" "$work/4.bmp" +append \
-  -type truecolor BMP3:toolbar.bmp
-
-# Status pictures, 32 x 32, 24 bits: a mark on a coloured square.
+# Status pictures, 24 bits: a mark on a coloured square.
 status() {  # background, mark drawing, output
-  convert -size 32x32 "xc:$1" -fill none -stroke white -strokewidth 4 \
+  convert -size ${size}x${size} "xc:$1" "${transform[@]}" -fill none -stroke white -strokewidth 4 \
     -draw "stroke-linecap round stroke-linejoin round $2" \
     -type truecolor "BMP3:$3"
 }
 check='polyline 7,16 13,23 25,9'
 cross='line 9,9 23,23 line 23,9 9,23'
-status '#2E9E3E' "$check" stat_ok.bmp
-status '#D32F2F' "$cross" stat_bad.bmp
-status '#9E9E9E' "$check" stat_un.bmp
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+for percent in 100 150 200; do
+  set_scale "$percent"
+  suffix=
+  [ "$percent" = 100 ] || suffix=_$percent
+  drive "$light_blue" white "$light_blue" "$work/0.bmp"
+  drive "$dark_blue" white "$dark_blue" "$work/1.bmp"
+  drive '#E4E4E4' '#9A9A9A' '#E4E4E4' "$work/2.bmp"
+  arrows '#F28C00' "$work/3.bmp"
+  arrows '#9A9A9A' "$work/4.bmp"
+  convert "$work/0.bmp" "$work/1.bmp" "$work/2.bmp" "$work/3.bmp" "$work/4.bmp" +append \
+    -type truecolor "BMP3:toolbar$suffix.bmp"
+  status '#2E9E3E' "$check" "stat_ok$suffix.bmp"
+  status '#D32F2F' "$cross" "stat_bad$suffix.bmp"
+  status '#9E9E9E' "$check" "stat_un$suffix.bmp"
+done
 
 # The brand mark: a white ring holding a "V".
 logo='circle 30,30 30,10'
@@ -94,4 +113,4 @@ convert -size 330x330 xc:white +antialias \
   -fill "$light_blue" -draw 'rectangle 0,318 329,329' \
   -colors 16 -type palette -compress RLE BMP3:about.bmp
 
-ls -l toolbar.bmp stat_ok.bmp stat_bad.bmp stat_un.bmp banner.bmp about.bmp
+ls -l toolbar*.bmp stat_*.bmp banner.bmp about.bmp

@@ -3,7 +3,13 @@
 # and running, and saves a picture of its main window; then, on a demo
 # history of the first drive (tests/app/win/demo), pictures of its "Health
 # history" window at 100 % and 200 % scaling, history-window.png and
-# history-window-200.png in the same folder. Uses the current display when
+# history-window-200.png in the same folder; then, at 100 %, 150 % and
+# 200 % scaling (96, 144 and 192 DPI), the main window, the start-up
+# question about updates and the warning of a machine without the maker's
+# drives: main-window-150.png, main-window-200.png, startup-question.png,
+# startup-question-150.png, startup-question-200.png, message-box.png,
+# message-box-150.png and message-box-200.png (the main window at 100 % is
+# OUTPUT_PNG). Uses the current display when
 # there is one, else an Xvfb display of its own (xvfb-run -a), large enough
 # for the window at 200 %. Everything runs in a Wine prefix of its own,
 # which is ended afterwards.
@@ -60,6 +66,19 @@ start_toolbox() {
   sleep 3
 }
 
+# shoot_top CAPTION PICTURE: the toolbox started, its top-level window
+# CAPTION saved once it shows.
+shoot_top() {
+  local found=
+  top_window() { found=$(xdotool search --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$found" ]; }
+  service_start SMART_VELMORA || true
+  wine "$bin/SMART_VELMORA.exe" &
+  wait_for 60 top_window "$1" || { echo "no window \"$1\" appeared" >&2; exit 1; }
+  sleep 2
+  import -window "$found" "$2"
+  wineserver -k 2>/dev/null || true
+}
+
 history_window=
 history_shown() { history_window=$(xdotool search --name '^Health history: ' 2>/dev/null | head -n1) && [ -n "$history_window" ]; }
 # Help > Health history from the keyboard, as a user would open it.
@@ -90,3 +109,27 @@ echo "Screenshot of the main window: $output"
 shoot_history 96 "$pictures/history-window.png"
 shoot_history 192 "$pictures/history-window-200.png"
 echo "Screenshots of the health history window: $pictures/history-window.png, $pictures/history-window-200.png"
+
+# Only the example's disk of another maker: the toolbox warns that it found
+# none of the maker's drives.
+other_set=$build/other-maker-drives.ini
+{ sed -n '/^\[os\]/,/^; --- Disk 0/p' "$root/examples/demo-drives.ini" | sed '$d'
+  sed -n '/^Index=2/,$p' "$root/examples/demo-drives.ini" | sed '1i [disk]'; } >"$other_set"
+other_drive_set="Z:$(echo "$other_set" | tr / '\\')"
+for dpi in 96 144 192; do
+  suffix=
+  [ "$dpi" = 96 ] || suffix=-$((dpi * 100 / 96))
+  set_dpi "$dpi"
+  if [ "$dpi" != 96 ]; then
+    start_toolbox
+    import -window "$window" "$pictures/main-window$suffix.png"
+    wineserver -k 2>/dev/null || true
+  fi
+  wine reg delete 'HKCU\SOFTWARE\VELMORA\Corvexa' /v UpdatesDontAsk /f >/dev/null 2>&1 || true
+  shoot_top Confirm "$pictures/startup-question$suffix.png"
+  wine reg add 'HKCU\SOFTWARE\VELMORA\Corvexa' /v UpdatesDontAsk /t REG_DWORD /d 1 /f >/dev/null
+  wine reg add 'HKLM\SOFTWARE\VELMORA\Corvexa' /v SimulatedDrives /d "$other_drive_set" /f >/dev/null
+  shoot_top Warning "$pictures/message-box$suffix.png"
+  wine reg add 'HKLM\SOFTWARE\VELMORA\Corvexa' /v SimulatedDrives /d "$drive_set" /f >/dev/null
+done
+echo "Screenshots at 100 %, 150 % and 200 % scaling: $pictures/main-window-*.png, startup-question*.png, message-box*.png"

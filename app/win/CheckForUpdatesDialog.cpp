@@ -1,5 +1,7 @@
 #include "app/win/CheckForUpdatesDialog.h"
 
+#include <array>
+
 #include "app/win/AppResources.h"
 #include "app/win/GuiFonts.h"
 
@@ -7,9 +9,62 @@ namespace velmora::win {
 
 namespace {
 
-constexpr int kButtonWidth = 75;
+// Sizes at 96 DPI.
+// Narrow enough that the No button ends before "Don't ask again" starts.
+constexpr int kButtonWidth = 64;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonY = 96;
+constexpr int kCheckBoxRightMargin = 6;
+
+// A font's height does not grow exactly with the scale: the label grows
+// down when its wrapped text needs more than the design's lines.
+void FitLabelHeight(HWND label) noexcept {
+    RECT place;
+    ::GetClientRect(label, &place);
+    std::array<char, 512> text{};
+    const int length = ::GetWindowTextA(label, text.data(), static_cast<int>(text.size()));
+    HDC dc = ::GetDC(label);
+    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, place.right, 0};
+    ::DrawTextA(dc, text.data(), length, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(label, dc);
+    if (needed.bottom > place.bottom) {
+        ::SetWindowPos(label, nullptr, 0, 0, place.right, needed.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
+}
+
+SIZE TextExtent(HWND control) noexcept {
+    std::array<char, 128> text{};
+    const int length = ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
+    HDC dc = ::GetDC(control);
+    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, text.data(), length, &size);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+    return size;
+}
+
+// The check box holds its whole text, its box and the gap between; where
+// the face is wider than the design's, the window grows to the right.
+void FitCheckBoxWidth(HWND dialog, HWND checkBox, int rightMargin) noexcept {
+    RECT box;
+    ::GetWindowRect(checkBox, &box);
+    ::MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&box), 2);
+    const SIZE text = TextExtent(checkBox);
+    const int needed = text.cx + ::GetSystemMetrics(SM_CXMENUCHECK) + text.cy / 2;
+    if (needed <= box.right - box.left) return;
+    ::SetWindowPos(checkBox, nullptr, 0, 0, needed, box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    RECT client;
+    ::GetClientRect(dialog, &client);
+    const int overflow = box.left + needed + rightMargin - client.right;
+    if (overflow <= 0) return;
+    RECT window;
+    ::GetWindowRect(dialog, &window);
+    ::SetWindowPos(dialog, nullptr, window.left - overflow / 2, window.top, window.right - window.left + overflow,
+                   window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 }  // namespace
 
@@ -18,22 +73,28 @@ update::StartupAnswer CheckForUpdatesDialog::Ask(HWND owner) {
     return {result == IDYES, dontAsk_};
 }
 
-ModalFrame CheckForUpdatesDialog::Frame() const { return {kStartupQuestionCaption, 311, 126, false}; }
+ModalFrame CheckForUpdatesDialog::Frame() const { return {kStartupQuestionCaption, Scale(311), Scale(126), false}; }
 
 void CheckForUpdatesDialog::OnInit() {
-    font_ = CreateDesignFont("MS Sans Serif", 11);
-    // The centred icon keeps the design's 41 x 41 place.
-    HWND image = AddControl("STATIC", "", SS_ICON | SS_CENTERIMAGE, 16, 16, 41, 41, IDC_QUESTION_IMAGE);
-    ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconA(nullptr, IDI_QUESTION)), 0);
-    ::SetWindowPos(image, nullptr, 16, 16, 41, 41, SWP_NOZORDER | SWP_NOACTIVATE);
-    HWND label = AddControl("STATIC", kStartupQuestionText, SS_LEFT | SS_NOPREFIX, 64, 16, 233, 49,
-                            IDC_QUESTION_TEXT);
-    HWND yes = AddControl("BUTTON", kYesButtonText, BS_DEFPUSHBUTTON | WS_TABSTOP, 64, kButtonY, kButtonWidth,
-                          kButtonHeight, IDYES);
-    HWND no = AddControl("BUTTON", kNoButtonText, BS_PUSHBUTTON | WS_TABSTOP, 144, kButtonY, kButtonWidth,
-                         kButtonHeight, IDNO);
-    HWND dontAsk = AddControl("BUTTON", kDontAskText, BS_AUTOCHECKBOX | WS_TABSTOP, 208, 104, 97, 17, IDC_DONT_ASK);
+    font_ = CreateDesignFont("MS Sans Serif", Scale(11));
+    // The centred icon keeps the design's 41 x 41 place, with the icon drawn
+    // for the scale.
+    HWND image = AddControl("STATIC", "", SS_ICON | SS_CENTERIMAGE, Scale(16), Scale(16), Scale(41), Scale(41),
+                            IDC_QUESTION_IMAGE);
+    HANDLE icon = ::LoadImageA(nullptr, IDI_QUESTION, IMAGE_ICON, Scale(32), Scale(32), LR_SHARED);
+    ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon ? icon : ::LoadIconA(nullptr, IDI_QUESTION)), 0);
+    ::SetWindowPos(image, nullptr, Scale(16), Scale(16), Scale(41), Scale(41), SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND label = AddControl("STATIC", kStartupQuestionText, SS_LEFT | SS_NOPREFIX, Scale(64), Scale(16), Scale(233),
+                            Scale(49), IDC_QUESTION_TEXT);
+    HWND yes = AddControl("BUTTON", kYesButtonText, BS_DEFPUSHBUTTON | WS_TABSTOP, Scale(64), Scale(kButtonY),
+                          Scale(kButtonWidth), Scale(kButtonHeight), IDYES);
+    HWND no = AddControl("BUTTON", kNoButtonText, BS_PUSHBUTTON | WS_TABSTOP, Scale(136), Scale(kButtonY),
+                         Scale(kButtonWidth), Scale(kButtonHeight), IDNO);
+    HWND dontAsk = AddControl("BUTTON", kDontAskText, BS_AUTOCHECKBOX | WS_TABSTOP, Scale(208), Scale(104), Scale(97),
+                              Scale(17), IDC_DONT_ASK);
     for (HWND control : {label, yes, no, dontAsk}) SetControlFont(control, font_);
+    FitLabelHeight(label);
+    FitCheckBoxWidth(Handle(), dontAsk, Scale(kCheckBoxRightMargin));
     ::SendMessageA(Handle(), DM_SETDEFID, IDYES, 0);
     ::SetFocus(yes);
 }

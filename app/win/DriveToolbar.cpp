@@ -3,16 +3,19 @@
 #include <array>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "drives/DriveView.h"
 #include "common/ProgramTexts.h"
 #include "app/win/AppResources.h"
+#include "app/win/GuiFonts.h"
 #include "app/win/PictureControl.h"
 
 namespace velmora::win {
 
 namespace {
 
+// Sizes at 96 DPI.
 constexpr int kImageSize = 32;
 constexpr int kImageCount = 5;
 constexpr int kToolbarWidth = 453;
@@ -25,6 +28,9 @@ constexpr int kStatusX = 401;
 constexpr int kStatusSize = 38;
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 constexpr UINT_PTR kSubclassId = 1;
+// The separators' places among the buttons.
+constexpr int kGapAfterDrivesIndex = 4;
+constexpr int kGapBeforeStatusIndex = 6;
 
 TBBUTTON Button(int image, int command) {
     TBBUTTON button{};
@@ -48,23 +54,34 @@ DriveToolbar::~DriveToolbar() {
     if (toolbar_ && ::IsWindow(toolbar_)) ::RemoveWindowSubclass(toolbar_, SubclassProc, kSubclassId);
 }
 
-void DriveToolbar::Create(HWND parent, DrivePressFilter& filter) {
+ImageList DriveToolbar::LoadImages(UINT dpi) {
+    const int percent = PictureSetPercent(dpi);
+    const int size = kImageSize * percent / 100;
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    images_.reset(::ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, kImageCount, 0));
-    GdiObject strip(::LoadImageA(instance, VELMORA_RES_TOOLBAR, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!images_ || !strip ||
-        ::ImageList_AddMasked(images_.get(), static_cast<HBITMAP>(strip.get()), kMaskColour) < 0) {
+    ImageList images(::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kImageCount, 0));
+    const std::string name = PictureSetName(VELMORA_RES_TOOLBAR, percent);
+    GdiObject strip(::LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!images || !strip || ::ImageList_AddMasked(images.get(), static_cast<HBITMAP>(strip.get()), kMaskColour) < 0) {
         throw std::runtime_error(kOutOfMemoryText);
     }
+    return images;
+}
 
-    toolbar_ = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "ToolBar1",
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_FLAT | CCS_NODIVIDER |
-                                     CCS_NORESIZE | CCS_NOPARENTALIGN,
-                                 0, 0, kToolbarWidth, kToolbarHeight, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance, nullptr);
+int DriveToolbar::Height(UINT dpi) noexcept { return ScaleToDpi(kToolbarHeight, dpi); }
+
+void DriveToolbar::Create(HWND parent, DrivePressFilter& filter, UINT dpi) {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    images_ = LoadImages(dpi);
+
+    toolbar_ = ::CreateWindowExA(
+        0, TOOLBARCLASSNAMEA, "ToolBar1",
+        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_FLAT | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN, 0, 0,
+        ScaleToDpi(kToolbarWidth, dpi), Height(dpi), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)),
+        instance, nullptr);
     if (!toolbar_) throw std::runtime_error(kOutOfMemoryText);
     ::SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    ::SendMessageA(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageSize, kImageSize));
+    const int imageSize = ::MulDiv(kImageSize, PictureSetPercent(dpi), 100);
+    ::SendMessageA(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize, imageSize));
     ::SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
 
     std::array<TBBUTTON, 7> buttons = {
@@ -72,22 +89,54 @@ void DriveToolbar::Create(HWND parent, DrivePressFilter& filter) {
         Button(toolbar_image::DriveAbsent, IDC_DRIVE_BUTTON_FIRST + 1),
         Button(toolbar_image::DriveAbsent, IDC_DRIVE_BUTTON_FIRST + 2),
         Button(toolbar_image::DriveAbsent, IDC_DRIVE_BUTTON_FIRST + 3),
-        Separator(kGapAfterDrives),
+        Separator(ScaleToDpi(kGapAfterDrives, dpi)),
         Button(toolbar_image::RefreshInactive, IDC_REFRESH_BUTTON),
-        Separator(kGapBeforeStatus),
+        Separator(ScaleToDpi(kGapBeforeStatus, dpi)),
     };
     ::SendMessageA(toolbar_, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    ::SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonWidth, kButtonHeight));
+    ::SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0,
+                   MAKELPARAM(ScaleToDpi(kButtonWidth, dpi), ScaleToDpi(kButtonHeight, dpi)));
     ::SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
 
-    status_ = ::CreateWindowExA(0, kPictureClass, kStatusPictureUnknown, WS_CHILD | WS_VISIBLE, kStatusX,
-                                (kToolbarHeight - kStatusSize) / 2, kStatusSize, kStatusSize, toolbar_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS)), instance, nullptr);
+    const int statusSize = ScaleToDpi(kStatusSize, dpi);
+    status_ = ::CreateWindowExA(0, kPictureClass, kStatusPictureUnknown, WS_CHILD | WS_VISIBLE,
+                                ScaleToDpi(kStatusX, dpi), (Height(dpi) - statusSize) / 2, statusSize, statusSize,
+                                toolbar_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS)), instance, nullptr);
     if (!status_) throw std::runtime_error(kOutOfMemoryText);
 
     if (!::SetWindowSubclass(toolbar_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&filter))) {
         throw std::runtime_error(kOutOfMemoryText);
     }
+}
+
+void DriveToolbar::ApplyDpi(UINT dpi) {
+    ImageList images = LoadImages(dpi);
+    const int imageSize = ::MulDiv(kImageSize, PictureSetPercent(dpi), 100);
+    // The toolbar takes the image size from the new list; the old list goes
+    // only once the toolbar no longer draws from it.
+    ::SendMessageA(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(imageSize, imageSize));
+    ::SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    images_ = std::move(images);
+    LayOut(dpi);
+}
+
+void DriveToolbar::LayOut(UINT dpi) noexcept {
+    TBBUTTONINFOA gap{};
+    gap.cbSize = sizeof gap;
+    gap.dwMask = TBIF_SIZE | TBIF_BYINDEX;
+    gap.cx = static_cast<WORD>(ScaleToDpi(kGapAfterDrives, dpi));
+    ::SendMessageA(toolbar_, TB_SETBUTTONINFOA, kGapAfterDrivesIndex, reinterpret_cast<LPARAM>(&gap));
+    gap.cx = static_cast<WORD>(ScaleToDpi(kGapBeforeStatus, dpi));
+    ::SendMessageA(toolbar_, TB_SETBUTTONINFOA, kGapBeforeStatusIndex, reinterpret_cast<LPARAM>(&gap));
+    ::SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0,
+                   MAKELPARAM(ScaleToDpi(kButtonWidth, dpi), ScaleToDpi(kButtonHeight, dpi)));
+    ::SetWindowPos(toolbar_, nullptr, 0, 0, ScaleToDpi(kToolbarWidth, dpi), Height(dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+    const int statusSize = ScaleToDpi(kStatusSize, dpi);
+    ::SetWindowPos(status_, nullptr, ScaleToDpi(kStatusX, dpi), (Height(dpi) - statusSize) / 2, statusSize, statusSize,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(toolbar_, nullptr, TRUE);
+    ::InvalidateRect(status_, nullptr, FALSE);
 }
 
 void DriveToolbar::SetDriveImage(int button, int image) noexcept {

@@ -1,6 +1,7 @@
 #pragma once
 // ToolBar1: the four drive buttons, the refresh button and the status
-// picture IStatus, with the five 32 x 32 images of ImageList1. A press on a
+// picture IStatus, with the five images of ImageList1 (32 x 32 at 96 DPI,
+// the drawn set nearest to the window's scaling above it). A press on a
 // drive button is offered to a filter first; when the filter refuses it the
 // press is swallowed, so the button neither sinks nor clicks.
 
@@ -35,9 +36,14 @@ public:
     DriveToolbar& operator=(const DriveToolbar&) = delete;
     ~DriveToolbar();
 
-    // Creates the toolbar at the top of parent in its design state. filter
-    // must outlive the toolbar window. Raises on failure.
-    void Create(HWND parent, DrivePressFilter& filter);
+    // Creates the toolbar at the top of parent in its design state, laid out
+    // for dpi. filter must outlive the toolbar window. Raises on failure.
+    void Create(HWND parent, DrivePressFilter& filter, UINT dpi);
+    // Lays the toolbar out again for dpi, with the images drawn for it; the
+    // buttons keep their images and states. Raises on failure.
+    void ApplyDpi(UINT dpi);
+    // The toolbar's height at dpi.
+    [[nodiscard]] static int Height(UINT dpi) noexcept;
 
     void SetDriveImage(int button, int image) noexcept;
     void SetRefreshImage(int image) noexcept;
@@ -46,6 +52,9 @@ public:
 private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR filter) noexcept;
+
+    [[nodiscard]] static ImageList LoadImages(UINT dpi);
+    void LayOut(UINT dpi) noexcept;
 
     HWND toolbar_ = nullptr;
     HWND status_ = nullptr;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "app/win/GuiFonts.h"
 #include "common/win/UniqueHandle.h"
 
 namespace velmora::win {
@@ -33,6 +34,18 @@ void DrawCentredText(HDC dc, const RECT& area, const char* text, COLORREF colour
     ::DrawTextA(dc, text, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
+// The parent's font; else the system font, which the system gives at its
+// own DPI, at the gauge's.
+GdiObject ScaledSystemFont(HWND hwnd) noexcept {
+    const UINT dpi = WindowDpi(hwnd);
+    const UINT systemDpi = WindowDpi(nullptr);
+    LOGFONTA font{};
+    if (dpi == systemDpi || !::GetObjectA(::GetStockObject(SYSTEM_FONT), sizeof font, &font)) return GdiObject();
+    font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
+    font.lfWidth = ::MulDiv(font.lfWidth, static_cast<int>(dpi), static_cast<int>(systemDpi));
+    return GdiObject(::CreateFontIndirectA(&font));
+}
+
 void Paint(HWND hwnd) noexcept {
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(hwnd, &paint);
@@ -52,6 +65,8 @@ void Paint(HWND hwnd) noexcept {
     std::array<char, 8> text{};
     ::GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()));
     HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(::GetParent(hwnd), WM_GETFONT, 0, 0));
+    const GdiObject scaledFont = font ? GdiObject() : ScaledSystemFont(hwnd);
+    if (scaledFont) font = scaledFont.get();
     HGDIOBJ previousFont = font ? ::SelectObject(dc, font) : nullptr;
     ::SetBkMode(dc, TRANSPARENT);
     const int saved = ::SaveDC(dc);

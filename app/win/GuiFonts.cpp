@@ -15,13 +15,19 @@ GdiObject CreateDesignFont(const char* face, int pixelHeight, Pitch pitch) {
     return GdiObject(::CreateFontIndirectA(&font));
 }
 
-GdiObject CreateMessageFont() {
+GdiObject CreateMessageFont(UINT dpi) {
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof metrics;
     if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        const UINT systemDpi = WindowDpi(nullptr);
+        if (dpi != systemDpi) {
+            metrics.lfMessageFont.lfHeight =
+                ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
+            metrics.lfMessageFont.lfWidth = 0;
+        }
         return GdiObject(::CreateFontIndirectA(&metrics.lfMessageFont));
     }
-    return CreateDesignFont("MS Sans Serif", 13);
+    return CreateDesignFont("MS Sans Serif", ScaleToDpi(13, dpi));
 }
 
 UINT WindowDpi(HWND hwnd) noexcept {

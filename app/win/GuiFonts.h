@@ -15,8 +15,9 @@ enum class Pitch { Default, Fixed };
 // Character height in pixels (a negative LOGFONT height).
 [[nodiscard]] GdiObject CreateDesignFont(const char* face, int pixelHeight, Pitch pitch = Pitch::Default);
 
-// The system's message-box font.
-[[nodiscard]] GdiObject CreateMessageFont();
+// The system's message-box font, which the system gives at its own DPI,
+// at dpi.
+[[nodiscard]] GdiObject CreateMessageFont(UINT dpi);
 
 void SetControlFont(HWND control, const GdiObject& font) noexcept;
 
@@ -25,7 +26,7 @@ void SetControlFont(HWND control, const GdiObject& font) noexcept;
 // A null window gives the system's.
 [[nodiscard]] UINT WindowDpi(HWND hwnd) noexcept;
 
-// A size given at 96 DPI, at dpi.
+// A size given at 96 DPI, at dpi: unchanged at 96.
 [[nodiscard]] int ScaleToDpi(int size, UINT dpi) noexcept;
 
 // The message-box font's face at a pixel height given at 96 DPI, at dpi.

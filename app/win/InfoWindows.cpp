@@ -11,9 +11,9 @@ namespace velmora::win {
 namespace {
 
 class AboutWindow final : public ModalWindow {
-    [[nodiscard]] ModalFrame Frame() const override { return {"About", 330, 330, false}; }
+    [[nodiscard]] ModalFrame Frame() const override { return {"About", Scale(330), Scale(330), false}; }
     void OnInit() override {
-        (void)AddControl(kPictureClass, VELMORA_RES_ABOUT, 0, 0, 0, 330, 330, IDC_INFO_PICTURE);
+        (void)AddControl(kPictureClass, VELMORA_RES_ABOUT, 0, 0, 0, Scale(330), Scale(330), IDC_INFO_PICTURE);
     }
 };
 
@@ -31,16 +31,18 @@ public:
     explicit TextWindow(const TextWindowDesign& design) : design_(design) {}
 
 private:
-    [[nodiscard]] ModalFrame Frame() const override { return {design_.Caption, design_.Width, design_.Height, true}; }
+    [[nodiscard]] ModalFrame Frame() const override {
+        return {design_.Caption, Scale(design_.Width), Scale(design_.Height), true};
+    }
     void OnInit() override {
-        font_ = CreateDesignFont("MS Sans Serif", 11);
+        font_ = CreateDesignFont("MS Sans Serif", Scale(11));
         const auto bytes = ResourceBytes(design_.Resource);
         const std::string text =
             EditControlText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         DWORD style = ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
         // Enter breaks the line in the editable text instead of going to the dialog.
         style |= design_.ReadOnly ? ES_READONLY : ES_WANTRETURN;
-        HWND memo = AddControl("EDIT", "", style, 0, 0, design_.Width, design_.Height, IDC_INFO_TEXT);
+        HWND memo = AddControl("EDIT", "", style, 0, 0, Scale(design_.Width), Scale(design_.Height), IDC_INFO_TEXT);
         ::SendMessageA(memo, EM_SETLIMITTEXT, 0, 0);
         SetControlFont(memo, font_);
         ::SetWindowTextA(memo, text.c_str());

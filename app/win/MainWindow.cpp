@@ -1,9 +1,11 @@
 #include "app/win/MainWindow.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "drives/DriveView.h"
 #include "update/UpdateTexts.h"
@@ -24,6 +26,7 @@ namespace velmora::win {
 
 namespace {
 
+// Sizes at 96 DPI.
 constexpr int kClientWidth = 453;
 constexpr int kClientHeight = 402;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -39,12 +42,32 @@ constexpr int kBannerX = 16;
 constexpr int kBannerY = 336;
 constexpr int kBannerWidth = 420;
 constexpr int kBannerHeight = 61;
+constexpr int kFontPixels = 13;
+constexpr int kDegreeFontPixels = 9;
+constexpr char kTemperatureWord[] = "Temperature ";
 constexpr UINT_PTR kFirstTickTimer = 1;
 constexpr UINT kFirstTickMs = 500;
 constexpr UINT kFormShowMessage = WM_APP + 1;
 constexpr COLORREF kOverTemperatureColour = RGB(255, 0, 0);
 
 HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
+
+// The design's font at pixelHeightAt96, at dpi; raises on failure.
+GdiObject WindowFont(int pixelHeightAt96, UINT dpi) {
+    GdiObject font = CreateDesignFont("MS Sans Serif", ScaleToDpi(pixelHeightAt96, dpi));
+    if (!font) throw std::runtime_error(kOutOfMemoryText);
+    return font;
+}
+
+SIZE TextSize(HWND hwnd, const GdiObject& font, const char* text) noexcept {
+    SIZE size{};
+    HDC dc = ::GetDC(hwnd);
+    HGDIOBJ previous = ::SelectObject(dc, font.get());
+    ::GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(hwnd, dc);
+    return size;
+}
 
 std::optional<MenuCommand> MenuCommandOf(int id) {
     switch (id) {
@@ -93,7 +116,10 @@ bool MainWindow::RegisterClasses(HINSTANCE instance) noexcept {
 void MainWindow::Create() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     HMENU menu = ::LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
-    RECT rect{0, 0, kClientWidth, kClientHeight};
+    // The window does not exist yet: sized at the system's DPI, and again
+    // below when the monitor it opened on has another.
+    dpi_ = WindowDpi(nullptr);
+    RECT rect{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
     ::AdjustWindowRectEx(&rect, kWindowStyle, TRUE, 0);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
@@ -107,6 +133,16 @@ void MainWindow::Create() {
         throw std::runtime_error(kOutOfMemoryText);
     }
     updates_->AttachWindow(hwnd_);
+    if (const UINT dpi = WindowDpi(hwnd_); dpi != dpi_) {
+        dpi_ = dpi;
+        RECT window;
+        RECT client;
+        ::GetWindowRect(hwnd_, &window);
+        ::GetClientRect(hwnd_, &client);
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kClientWidth) + (window.right - window.left) - client.right,
+                       Scale(kClientHeight) + (window.bottom - window.top) - client.bottom,
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
     CreateControls();
 }
 
@@ -120,58 +156,89 @@ void MainWindow::Show(int showCommand) {
     ::PostMessageA(hwnd_, kFormShowMessage, 0, 0);
 }
 
-void MainWindow::AddLabel(const char* text, int x, int y, const GdiObject& font) {
-    SIZE size{};
-    HDC dc = ::GetDC(hwnd_);
-    HGDIOBJ previous = ::SelectObject(dc, font.get());
-    ::GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(hwnd_, dc);
-    HWND label = ::CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, x, y,
-                                   size.cx + 2, size.cy + 1, hwnd_, ControlId(nextLabelId_++), nullptr, nullptr);
+int MainWindow::Scale(int size) const noexcept { return ScaleToDpi(size, dpi_); }
+
+// Placed by LayOut.
+void MainWindow::AddLabel(const char* text, int x, int y, bool small, bool afterTemperatureWord) {
+    HWND label = ::CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, hwnd_,
+                                   ControlId(nextLabelId_++), nullptr, nullptr);
     if (!label) throw std::runtime_error(kOutOfMemoryText);
-    SetControlFont(label, font);
+    labels_.push_back({label, text, x, y, small, afterTemperatureWord});
+    SetControlFont(label, small ? degreeFont_ : font_);
 }
 
 void MainWindow::CreateControls() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    font_ = CreateDesignFont("MS Sans Serif", 13);
-    degreeFont_ = CreateDesignFont("MS Sans Serif", 9);
+    font_ = WindowFont(kFontPixels, dpi_);
+    degreeFont_ = WindowFont(kDegreeFontPixels, dpi_);
     overTemperatureBrush_ = GdiObject(::CreateSolidBrush(kOverTemperatureColour));
-    if (!font_ || !degreeFont_ || !overTemperatureBrush_) throw std::runtime_error(kOutOfMemoryText);
+    if (!overTemperatureBrush_) throw std::runtime_error(kOutOfMemoryText);
     ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-    toolbar_.Create(hwnd_, *this);
+    toolbar_.Create(hwnd_, *this, dpi_);
 
     for (std::size_t i = 0; i < kFieldCount; ++i) {
         const int y = kFirstRowY + static_cast<int>(i) * kRowStep;
-        AddLabel(kFieldLabels[i], kLabelX, y + 3, font_);
+        AddLabel(kFieldLabels[i], kLabelX, y + 3);
         // Read-only and skipped by the Tab key.
-        fields_[i] = ::CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                       WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL, kFieldX, y,
-                                       kFieldWidth, kFieldHeight, hwnd_,
-                                       ControlId(IDC_FIELD_FIRST + static_cast<int>(i)), instance, nullptr);
+        fields_[i] =
+            ::CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL, 0, 0,
+                              0, 0, hwnd_, ControlId(IDC_FIELD_FIRST + static_cast<int>(i)), instance, nullptr);
         if (!fields_[i]) throw std::runtime_error(kOutOfMemoryText);
         SetControlFont(fields_[i], font_);
     }
 
     // The small raised "o" and the "C" after "Temperature" read as "degrees C".
     const int temperatureY = kFirstRowY + static_cast<int>(FieldId::Temperature) * kRowStep;
-    SIZE labelSize{};
-    HDC dc = ::GetDC(hwnd_);
-    HGDIOBJ previous = ::SelectObject(dc, font_.get());
-    ::GetTextExtentPoint32A(dc, "Temperature ", 12, &labelSize);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(hwnd_, dc);
-    AddLabel("o", kLabelX + labelSize.cx, temperatureY, degreeFont_);
-    AddLabel("C", kLabelX + labelSize.cx + 6, temperatureY + 3, font_);
+    AddLabel("o", 0, temperatureY, true, true);
+    AddLabel("C", 6, temperatureY + 3, false, true);
 
-    AddLabel("SSD life meter ", kLabelX, kGaugeY + 9, font_);
-    gauge_ = ::CreateWindowExA(0, kGaugeClass, "CGSSD_Life", WS_CHILD | WS_VISIBLE, kFieldX, kGaugeY, kFieldWidth,
-                               kGaugeHeight, hwnd_, ControlId(IDC_GAUGE), instance, nullptr);
-    HWND banner = ::CreateWindowExA(0, kPictureClass, VELMORA_RES_BANNER, WS_CHILD | WS_VISIBLE, kBannerX, kBannerY,
-                                    kBannerWidth, kBannerHeight, hwnd_, ControlId(IDC_BANNER), instance, nullptr);
+    AddLabel("SSD life meter ", kLabelX, kGaugeY + 9);
+    gauge_ = ::CreateWindowExA(0, kGaugeClass, "CGSSD_Life", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                               ControlId(IDC_GAUGE), instance, nullptr);
+    HWND banner = ::CreateWindowExA(0, kPictureClass, VELMORA_RES_BANNER, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                                    ControlId(IDC_BANNER), instance, nullptr);
     if (!gauge_ || !banner) throw std::runtime_error(kOutOfMemoryText);
+    LayOut();
+}
+
+void MainWindow::LayOut() noexcept {
+    constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE;
+    const int temperatureWordEnd = Scale(kLabelX) + TextSize(hwnd_, font_, kTemperatureWord).cx;
+    // The "C" starts where the degree sign's label ends, whatever the fonts'
+    // widths at this scale.
+    int previousEnd = 0;
+    for (const LabelSlot& slot : labels_) {
+        const SIZE size = TextSize(hwnd_, slot.Small ? degreeFont_ : font_, slot.Text);
+        int x = Scale(slot.X);
+        if (slot.AfterTemperatureWord) x = std::max(temperatureWordEnd + x, previousEnd);
+        ::SetWindowPos(slot.Label, nullptr, x, Scale(slot.Y), size.cx + 2, size.cy + 1, kPlace);
+        previousEnd = x + size.cx + 2;
+    }
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        ::SetWindowPos(fields_[i], nullptr, Scale(kFieldX), Scale(kFirstRowY + static_cast<int>(i) * kRowStep),
+                       Scale(kFieldWidth), Scale(kFieldHeight), kPlace);
+    }
+    ::SetWindowPos(gauge_, nullptr, Scale(kFieldX), Scale(kGaugeY), Scale(kFieldWidth), Scale(kGaugeHeight), kPlace);
+    ::SetWindowPos(::GetDlgItem(hwnd_, IDC_BANNER), nullptr, Scale(kBannerX), Scale(kBannerY), Scale(kBannerWidth),
+                   Scale(kBannerHeight), kPlace);
+}
+
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    GdiObject font = WindowFont(kFontPixels, dpi);
+    GdiObject degreeFont = WindowFont(kDegreeFontPixels, dpi);
+    dpi_ = dpi;
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The old fonts, now in the locals, go once the controls have the new ones.
+    std::swap(font_, font);
+    std::swap(degreeFont_, degreeFont);
+    ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    for (const LabelSlot& slot : labels_) SetControlFont(slot.Label, slot.Small ? degreeFont_ : font_);
+    for (HWND field : fields_) SetControlFont(field, font_);
+    toolbar_.ApplyDpi(dpi_);
+    LayOut();
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 // ---- the view
@@ -292,6 +359,9 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
                 ::KillTimer(hwnd_, kFirstTickTimer);
                 Updates().FirstTick();
             }
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_CTLCOLORSTATIC:
             for (HWND field : fields_) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "drives/DriveTable.h"
 #include "app/MainWindowLogic.h"
@@ -80,8 +81,22 @@ private:
     // is posted again, to run after the call.
     [[nodiscard]] bool DeferWhileWaiting(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     [[nodiscard]] update::UpdateFlow& Updates() noexcept { return updates_->Flow(); }
+    // Layout: every size is given at 96 DPI and scaled to dpi_.
+    struct LabelSlot {
+        HWND Label;
+        const char* Text;
+        int X;
+        int Y;
+        bool Small;                 // the degree sign's font
+        bool AfterTemperatureWord;  // X counts from the end of "Temperature "
+    };
+    [[nodiscard]] int Scale(int size) const noexcept;
     void CreateControls();
-    void AddLabel(const char* text, int x, int y, const GdiObject& font);
+    void AddLabel(const char* text, int x, int y, bool small = false, bool afterTemperatureWord = false);
+    void LayOut() noexcept;
+    // WM_DPICHANGED: the window moves to suggested, and its fonts, images and
+    // controls follow dpi.
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnCommand(int id);
     [[nodiscard]] LRESULT FieldColour(HWND field, HDC dc) noexcept;
     [[nodiscard]] bool AllowDrivePress(int tag) noexcept override;
@@ -97,6 +112,8 @@ private:
     DriveToolbar toolbar_;
     std::array<HWND, kFieldCount> fields_{};
     HWND gauge_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    std::vector<LabelSlot> labels_;
     GdiObject font_;
     GdiObject degreeFont_;
     GdiObject overTemperatureBrush_;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/ProgramTexts.h"
+#include "app/win/GuiFonts.h"
 #include "app/win/HandlerGuard.h"
 
 namespace velmora::win {
@@ -46,6 +47,8 @@ bool ModalWindow::OnCommand(int id, int) {
 }
 
 bool ModalWindow::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+
+int ModalWindow::Scale(int sizeAt96) const noexcept { return ScaleToDpi(sizeAt96, WindowDpi(hwnd_)); }
 
 HWND ModalWindow::AddControl(const char* className, const char* text, DWORD style, int x, int y, int width,
                              int height, int id, DWORD exStyle, void* createParam) {

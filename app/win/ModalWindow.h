@@ -3,7 +3,8 @@
 // controls can be placed in pixels rather than dialog units: the subclass
 // creates them in OnInit and the window is then sized to its client area
 // and centred on the screen. The dialog manager gives the modal loop, the
-// owner's disabling, Esc and Enter. No exception leaves the dialog
+// owner's disabling, Esc and Enter. Subclasses give their sizes at 96 DPI
+// through Scale. No exception leaves the dialog
 // procedure: one raised by a handler is shown in an error box and the
 // window goes on.
 
@@ -44,6 +45,9 @@ protected:
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
     [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
+    // A size given at 96 DPI, at the window's DPI (the system's before the
+    // window exists).
+    [[nodiscard]] int Scale(int sizeAt96) const noexcept;
     void End(INT_PTR code) noexcept { ::EndDialog(hwnd_, code); }
     // A child control in pixels, createParam its creation parameter; raises
     // on failure.

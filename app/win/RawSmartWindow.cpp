@@ -31,18 +31,20 @@ std::string RawReportEditText(const std::vector<std::string>& lines) {
 RawSmartWindow::RawSmartWindow(WmiSource& wmi, DeviceIo& devices, PipeSystem& pipes)
     : wmi_(wmi), devices_(devices), pipes_(pipes) {}
 
-ModalFrame RawSmartWindow::Frame() const { return {"RAW SMART data", 465, 475, true}; }
+ModalFrame RawSmartWindow::Frame() const { return {"RAW SMART data", Scale(465), Scale(475), true}; }
 
 void RawSmartWindow::OnInit() {
-    font_ = CreateDesignFont("MS Sans Serif", 11);
-    textFont_ = CreateDesignFont("Arial", 11, Pitch::Fixed);
-    HWND text = AddControl("EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0, 465, 433,
-                           IDC_RAW_TEXT, WS_EX_CLIENTEDGE);
+    font_ = CreateDesignFont("MS Sans Serif", Scale(11));
+    textFont_ = CreateDesignFont("Arial", Scale(11), Pitch::Fixed);
+    HWND text = AddControl("EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0, Scale(465),
+                           Scale(433), IDC_RAW_TEXT, WS_EX_CLIENTEDGE);
     // The report of many disks may pass the edit control's default limit.
     ::SendMessageA(text, EM_SETLIMITTEXT, 0, 0);
     SetControlFont(text, textFont_);
-    HWND save = AddControl("BUTTON", "Save to file", BS_PUSHBUTTON | WS_TABSTOP, 296, 440, 75, 25, IDC_RAW_SAVE);
-    HWND close = AddControl("BUTTON", "Close", BS_PUSHBUTTON | WS_TABSTOP, 376, 440, 75, 25, IDC_RAW_CLOSE);
+    HWND save = AddControl("BUTTON", "Save to file", BS_PUSHBUTTON | WS_TABSTOP, Scale(296), Scale(440), Scale(75),
+                           Scale(25), IDC_RAW_SAVE);
+    HWND close = AddControl("BUTTON", "Close", BS_PUSHBUTTON | WS_TABSTOP, Scale(376), Scale(440), Scale(75), Scale(25),
+                            IDC_RAW_CLOSE);
     SetControlFont(save, font_);
     SetControlFont(close, font_);
     ::SetFocus(close);

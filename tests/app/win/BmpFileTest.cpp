@@ -25,8 +25,21 @@ TEST(ParseBmpFile, AcceptsEveryPictureOfTheProgramAtItsDesignSize) {
         int height;
     };
     const Case cases[] = {
-        {"stat_ok.bmp", 32, 32},  {"stat_bad.bmp", 32, 32}, {"stat_un.bmp", 32, 32},
-        {"toolbar.bmp", 160, 32}, {"banner.bmp", 420, 61},  {"about.bmp", 330, 330},
+        {"stat_ok.bmp", 32, 32},
+        {"stat_bad.bmp", 32, 32},
+        {"stat_un.bmp", 32, 32},
+        {"toolbar.bmp", 160, 32},
+        {"banner.bmp", 420, 61},
+        {"about.bmp", 330, 330},
+        // The sets drawn for 150 % and 200 % scaling.
+        {"stat_ok_150.bmp", 48, 48},
+        {"stat_bad_150.bmp", 48, 48},
+        {"stat_un_150.bmp", 48, 48},
+        {"toolbar_150.bmp", 240, 48},
+        {"stat_ok_200.bmp", 64, 64},
+        {"stat_bad_200.bmp", 64, 64},
+        {"stat_un_200.bmp", 64, 64},
+        {"toolbar_200.bmp", 320, 64},
     };
     for (const Case& c : cases) {
         const std::vector<std::uint8_t> bytes = ReadPicture(c.file);
@@ -41,7 +54,8 @@ TEST(ParseBmpFile, AcceptsEveryPictureOfTheProgramAtItsDesignSize) {
 }
 
 TEST(ParseBmpFile, StatusPicturesAre24BitUncompressed) {
-    for (const char* file : {"stat_ok.bmp", "stat_bad.bmp", "stat_un.bmp"}) {
+    for (const char* file : {"stat_ok.bmp", "stat_bad.bmp", "stat_un.bmp", "stat_ok_150.bmp", "stat_bad_150.bmp",
+                             "stat_un_150.bmp", "stat_ok_200.bmp", "stat_bad_200.bmp", "stat_un_200.bmp"}) {
         const std::vector<std::uint8_t> bytes = ReadPicture(file);
         const auto view = ParseBmpFile(bytes);
         ASSERT_TRUE(view.has_value()) << file;
