@@ -18,6 +18,7 @@
 #include "app/win/AppResources.h"
 #include "app/win/CheckForUpdatesDialog.h"
 #include "app/win/MainWindow.h"
+#include "app/win/WorkerCalls.h"
 #include "app/win/MessageBoxWindow.h"
 #include "tests/app/win/gui/WindowProbe.h"
 #include "tests/fakes/FakeDeviceIo.h"
@@ -141,7 +142,7 @@ protected:
 
     // The toolbox's main window, made (hidden) in this process on fakes.
     HWND CreateMainWindow() {
-        window_ = std::make_unique<MainWindow>(DriveSources{wmi_, devices_, pipes_});
+        window_ = std::make_unique<MainWindow>(DriveSources{wmi_, devices_, pipes_, calls_});
         window_->Create();
         HWND found = ::FindWindowA(kMainWindowClass, nullptr);
         return found && testing::ProcessOf(found) == ::GetCurrentProcessId() ? found : nullptr;
@@ -150,6 +151,7 @@ protected:
     fakes::FakeWmiSource wmi_;
     fakes::FakeDeviceIo devices_;
     fakes::FakePipeSystem pipes_;
+    WorkerCalls calls_;
     std::unique_ptr<MainWindow> window_;
 };
 
