@@ -1,7 +1,5 @@
 #include "cli/ForecastCommand.h"
 
-#include <charconv>
-
 #include "cli/CommandLine.h"
 #include "cli/HistoryCommand.h"
 #include "common/AnsiText.h"
@@ -13,18 +11,11 @@ namespace velmora::cli {
 
 namespace {
 
-// The shortest text that reads back as the same double.
-std::string ShortestText(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return std::string(text, end);
-}
-
 template <typename T>
 std::string JsonOrNull(const std::optional<T>& value) {
     if (!value) return "null";
     if constexpr (std::is_same_v<T, double>) {
-        return ShortestText(*value);
+        return ShortestNumber(*value);
     } else if constexpr (std::is_same_v<T, std::string>) {
         return JsonString(*value);
     } else {

@@ -1,5 +1,6 @@
 #include "common/JsonText.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "common/AnsiText.h"
@@ -48,5 +49,11 @@ std::string JsonString(std::string_view utf8) {
 }
 
 std::string JsonKnownNumber(std::int32_t value) { return value == -1 ? "null" : std::to_string(value); }
+
+std::string ShortestNumber(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
 
 }  // namespace velmora

@@ -16,6 +16,9 @@ namespace velmora {
 void AppendJsonString(std::string& out, std::string_view utf8);
 // The number, or null for the "not available" value -1.
 [[nodiscard]] std::string JsonKnownNumber(std::int32_t value);
+// The shortest text that reads back as the same double (also the form
+// Prometheus's text format reads).
+[[nodiscard]] std::string ShortestNumber(double value);
 [[nodiscard]] inline std::string JsonBool(bool value) { return value ? "true" : "false"; }
 
 }  // namespace velmora

@@ -1,10 +1,10 @@
 #include "metrics/MetricsText.h"
 
-#include <charconv>
 #include <functional>
 #include <limits>
 
 #include "common/AnsiText.h"
+#include "common/JsonText.h"
 #include "history/KnownDrives.h"
 
 namespace velmora::metrics {
@@ -44,9 +44,7 @@ std::string Scaled(std::int64_t value, std::int64_t factor) {
     if (value <= std::numeric_limits<std::int64_t>::max() / factor &&
         value >= std::numeric_limits<std::int64_t>::min() / factor)
         return std::to_string(value * factor);
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, static_cast<double>(value) * factor).ptr;
-    return std::string(text, end);
+    return ShortestNumber(static_cast<double>(value) * factor);
 }
 
 std::optional<std::string> Number(const std::optional<std::int64_t>& value, std::int64_t factor = 1) {

@@ -16,17 +16,22 @@ bool EndsBlock(std::string_view line) { return line.empty() || line.front() == '
 
 }  // namespace
 
-UpdateReplyLines::UpdateReplyLines(std::string_view body) : text_(body.substr(0, body.find('\0'))) {
-    const std::string_view text(text_);
+std::vector<ReplyLine> SplitReplyLines(std::string_view text) {
+    std::vector<ReplyLine> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = text.size();
-        lines_.push_back(Trim(text.substr(start, end - start)));
-        if (end == text.size()) break;
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+        std::size_t next = end == text.size() ? end : end + 1;
+        if (next < text.size() && text[end] == '\r' && text[next] == '\n') ++next;
+        lines.push_back({start, next, Trim(text.substr(start, end - start))});
+        start = next;
     }
+    return lines;
+}
+
+UpdateReplyLines::UpdateReplyLines(std::string_view body) : text_(ReplyText(body)) {
+    for (const ReplyLine& line : SplitReplyLines(text_)) lines_.push_back(line.Text);
 
     // Only lines that could equal "[name]" open a block worth indexing.
     // Blocks never overlap (a header line starts with '[' and so ends the

@@ -17,6 +17,19 @@
 
 namespace velmora::update {
 
+// The reply's text: everything before its first NUL.
+[[nodiscard]] inline std::string_view ReplyText(std::string_view body) { return body.substr(0, body.find('\0')); }
+
+// One line of the text: [Start, Next) is the raw line with its line end,
+// Text the line trimmed.
+struct ReplyLine {
+    std::size_t Start;
+    std::size_t Next;
+    std::string_view Text;
+};
+
+[[nodiscard]] std::vector<ReplyLine> SplitReplyLines(std::string_view text);
+
 class UpdateReplyLines {
 public:
     explicit UpdateReplyLines(std::string_view body);
