@@ -55,24 +55,57 @@ bool AppendBigEndian(const CRYPT_UINT_BLOB& value, std::vector<UCHAR>& out) {
     return true;
 }
 
+// SHA-256 built step by step, as Windows 7 has it.
+class Sha256Hasher {
+public:
+    Sha256Hasher() : algorithm_(Open(BCRYPT_SHA256_ALGORITHM)) {
+        if (!algorithm_ || !Succeeded(::BCryptCreateHash(algorithm_.get(), hash_.put(), nullptr, 0, nullptr, 0, 0)))
+            hash_.reset();
+    }
+    [[nodiscard]] bool Add(std::string_view bytes) {
+        if (!hash_) return false;
+        // BCryptHashData takes at most a ULONG at a time.
+        for (std::string_view rest = bytes; !rest.empty();) {
+            const ULONG chunk = static_cast<ULONG>(std::min<std::size_t>(rest.size(), 1u << 30));
+            auto* data = reinterpret_cast<PUCHAR>(const_cast<char*>(rest.data()));
+            if (!Succeeded(::BCryptHashData(hash_.get(), data, chunk, 0))) return false;
+            rest.remove_prefix(chunk);
+        }
+        return true;
+    }
+    [[nodiscard]] std::optional<Sha256Digest> Finish() {
+        Sha256Digest digest{};
+        if (!hash_ || !Succeeded(::BCryptFinishHash(hash_.get(), digest.data(), static_cast<ULONG>(digest.size()), 0)))
+            return std::nullopt;
+        return digest;
+    }
+
+private:
+    Algorithm algorithm_;
+    Hash hash_;
+};
+
 }  // namespace
 
 std::optional<Sha256Digest> Sha256(std::string_view bytes) {
-    const Algorithm algorithm = Open(BCRYPT_SHA256_ALGORITHM);
-    Hash hash;
-    if (!algorithm || !Succeeded(::BCryptCreateHash(algorithm.get(), hash.put(), nullptr, 0, nullptr, 0, 0)))
-        return std::nullopt;
-    // BCryptHashData takes at most a ULONG at a time.
-    for (std::string_view rest = bytes; !rest.empty();) {
-        const ULONG chunk = static_cast<ULONG>(std::min<std::size_t>(rest.size(), 1u << 30));
-        auto* data = reinterpret_cast<PUCHAR>(const_cast<char*>(rest.data()));
-        if (!Succeeded(::BCryptHashData(hash.get(), data, chunk, 0))) return std::nullopt;
-        rest.remove_prefix(chunk);
+    Sha256Hasher hasher;
+    if (!hasher.Add(bytes)) return std::nullopt;
+    return hasher.Finish();
+}
+
+std::optional<Sha256Digest> FileSha256(const std::string& path) {
+    const FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return std::nullopt;
+    Sha256Hasher hasher;
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
+            return std::nullopt;
+        if (read == 0) return hasher.Finish();
+        if (!hasher.Add(std::string_view(buffer.data(), read))) return std::nullopt;
     }
-    Sha256Digest digest{};
-    if (!Succeeded(::BCryptFinishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0)))
-        return std::nullopt;
-    return digest;
 }
 
 bool VerifyEcdsaP256Sha256(std::string_view message, std::string_view der, std::string_view publicPoint) {
