@@ -14,9 +14,6 @@ namespace velmora::watch {
 
 namespace {
 
-// The longest single wait, so a clock set forward is followed within a minute.
-constexpr std::int64_t kMaxWaitSeconds = 60;
-
 constexpr char kNotListedText[] = "The drives could not be listed.";
 
 bool Alerts(EventId id) {
@@ -37,6 +34,14 @@ void WatchRunner::RequestSample() noexcept {
     {
         std::lock_guard lock(mutex_);
         schedule_.Request(now);
+        woken_ = true;
+    }
+    wake_.notify_all();
+}
+
+void WatchRunner::ClockChanged() noexcept {
+    {
+        std::lock_guard lock(mutex_);
         woken_ = true;
     }
     wake_.notify_all();
@@ -64,7 +69,7 @@ void WatchRunner::RunLoop(DriveSampler& sampler) {
         const std::int64_t now = parts_.Clock.NowUnixSeconds();
         const std::optional<RunReason> reason = schedule_.Due(now);
         if (!reason) {
-            const std::int64_t wait = std::min(schedule_.SecondsUntilDue(now), kMaxWaitSeconds);
+            const std::int64_t wait = schedule_.SecondsUntilDue(now);
             wake_.wait_for(lock, std::chrono::seconds(std::max<std::int64_t>(wait, 1)),
                            [this] { return stop_ || woken_; });
             woken_ = false;

@@ -13,9 +13,13 @@
 //                    device access and the pipe (e.g. a SourcesSampler over
 //                    them, owned with the COM scope by the returned object);
 //                    it is destroyed on this thread before Run returns.
-//   control handler: user control 128 → RequestSample(); stop or shutdown
-//                    → Stop(). Both return at once and may be called from
-//                    any thread, also before Run has started.
+//   control handler: user control 128 → RequestSample(); time change and
+//                    power events → ClockChanged(); stop or shutdown →
+//                    Stop(). All return at once and may be called from any
+//                    thread, also before Run has started.
+//
+// Between samples the loop sleeps until the next one is due and wakes for
+// nothing else: no polling.
 //
 // Stop is honoured while waiting, between drives of a sample (the run is
 // then dropped unwritten) and after a store write, which the busy timeout
@@ -72,6 +76,9 @@ public:
 
     void Run();
     void RequestSample() noexcept;
+    // The wall clock was set or the machine slept: the wait for the next
+    // sample is worked out again from the clock (no sample is requested).
+    void ClockChanged() noexcept;
     void Stop() noexcept;
 
 private:

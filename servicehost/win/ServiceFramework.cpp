@@ -57,6 +57,9 @@ bool Service::Takes(DWORD control) const noexcept {
     case SERVICE_CONTROL_SHUTDOWN:
     case SERVICE_CONTROL_INTERROGATE:
         return true;
+    case SERVICE_CONTROL_TIMECHANGE:
+    case SERVICE_CONTROL_POWEREVENT:
+        return settings_.ClockControls;
     default:
         return settings_.UserControls && control >= kFirstUserControl && control <= kLastUserControl;
     }
@@ -74,6 +77,10 @@ void Service::HandleControl(DWORD control) noexcept {
         break;
     case SERVICE_CONTROL_INTERROGATE:
         ReportStatus(CurrentState());
+        break;
+    case SERVICE_CONTROL_TIMECHANGE:
+    case SERVICE_CONTROL_POWEREVENT:
+        if (Takes(control)) HandleClockChange();
         break;
     default:
         if (Takes(control)) HandleUserControl(control);
@@ -102,6 +109,16 @@ void Service::HandleStop() noexcept {
 void Service::HandleUserControl(DWORD control) noexcept {
     try {
         ServiceUserControl(control);
+    } catch (const std::exception& e) {
+        LogFailure("control", e.what());
+    } catch (...) {
+        LogFailure("control", kUnknownExceptionText);
+    }
+}
+
+void Service::HandleClockChange() noexcept {
+    try {
+        ServiceClockChanged();
     } catch (const std::exception& e) {
         LogFailure("control", e.what());
     } catch (...) {
@@ -150,7 +167,12 @@ void Service::ReportLocked(DWORD state, ServiceExit exit) noexcept {
     if (settings_.Interactive) status.dwServiceType |= SERVICE_INTERACTIVE_PROCESS;
     status.dwCurrentState = state;
     // Stop (and the shutdown notification) only while running; no pause.
-    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+    DWORD accepted = 0;
+    if (state == SERVICE_RUNNING) {
+        accepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
+        if (settings_.ClockControls) accepted |= SERVICE_ACCEPT_TIMECHANGE | SERVICE_ACCEPT_POWEREVENT;
+    }
+    status.dwControlsAccepted = accepted;
     status.dwWin32ExitCode = exit.Win32ExitCode;
     status.dwServiceSpecificExitCode = exit.ServiceSpecificExitCode;
     status.dwCheckPoint = checkPoint_;

@@ -37,6 +37,10 @@ struct ServiceSettings {
     // Codes 128..255 are taken and passed to ServiceUserControl; otherwise
     // the control handler refuses them.
     bool UserControls = false;
+    // Time and power controls are taken and passed to ServiceClockChanged:
+    // for a service that waits for a time of day with relative waits, which
+    // neither follow a clock that is set nor count time spent asleep.
+    bool ClockControls = false;
     DWORD WaitHintMs = 5000;  // start and stop
 };
 
@@ -86,6 +90,9 @@ public:
     // when the settings take them. An exception that escapes is logged as
     // "Service failed on control: <message>".
     virtual void ServiceUserControl(DWORD /*code*/) {}
+    // The system time was set, or the machine went to sleep or woke (power
+    // events), on the service thread, when the settings take them.
+    virtual void ServiceClockChanged() {}
 
     // Carries out the control requests posted to the calling thread. With
     // wait false it returns as soon as none is pending; with wait true it
@@ -110,7 +117,8 @@ public:
     // queue, so that posted controls are kept until ProcessRequests.
     void AttachServiceThread() noexcept;
     // Whether the control handler takes the code: stop, shutdown (carried
-    // out as a stop), interrogate, and 128..255 when the settings say so.
+    // out as a stop), interrogate, 128..255 and the time and power controls
+    // when the settings say so.
     [[nodiscard]] bool Takes(DWORD control) const noexcept;
     // The control handler's work: posts the code to the service thread; a
     // stop or shutdown is first reported as stop-pending (while running) and
@@ -128,6 +136,7 @@ private:
     void HandleControl(DWORD control) noexcept;
     void HandleStop() noexcept;
     void HandleUserControl(DWORD control) noexcept;
+    void HandleClockChange() noexcept;
     void LogFailure(std::string_view where, std::string_view message) noexcept;
     [[nodiscard]] static bool Stops(DWORD control) noexcept;
     void ReportStopPendingIfRunning() noexcept;

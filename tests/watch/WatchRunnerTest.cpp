@@ -57,8 +57,9 @@ private:
 };
 
 // Polls until the condition holds, for at most ten seconds.
-bool Eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+bool Eventually(const std::function<bool()>& condition,
+                std::chrono::steady_clock::duration limit = std::chrono::seconds(10)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -153,6 +154,20 @@ TEST_F(WatchRunnerTest, RequestGivesTheRowTheConsoleWaitsFor) {
     EXPECT_TRUE(RowsEventually("SELECT count(*) FROM runs WHERE reason = 'request' AND started > " +
                                    std::to_string(t0 - 10) + " AND finished IS NOT NULL",
                                1));
+}
+
+// Between samples nothing polls: a clock set forward past the next sample,
+// or a night asleep, is followed when the service is told, and only then.
+TEST_F(WatchRunnerTest, ClockChangeWorksOutTheWaitAgainWithoutASampleOfItsOwn) {
+    Listing({Sample(0, "A")});
+    StartRunner();  // the default interval: an hour
+    ASSERT_TRUE(RowsEventually("SELECT count(*) FROM runs", 1));
+    runner->ClockChanged();  // nothing is due yet
+    ASSERT_FALSE(Eventually([&] { return calls == 2; }, std::chrono::milliseconds(300)));
+    clock.Now += 2 * 3600;
+    runner->ClockChanged();
+    EXPECT_TRUE(RowsEventually("SELECT count(*) FROM runs WHERE reason = 'interval'", 1));
+    EXPECT_EQ(calls, 2);
 }
 
 TEST_F(WatchRunnerTest, StopDuringASampleDropsTheRunAndReturns) {

@@ -23,6 +23,7 @@ public:
 
     void Run() override { runner_.Run(); }
     void RequestSample() noexcept override { runner_.RequestSample(); }
+    void ClockChanged() noexcept override { runner_.ClockChanged(); }
     void Stop() noexcept override { runner_.Stop(); }
 
 private:

@@ -23,6 +23,9 @@ ServiceSettings WatchServiceSettings() {
     settings.Dependencies = {kDataServiceName};
     settings.ObjectSecurity = kWatchServiceSddl;
     settings.UserControls = true;
+    // Its waits are relative: a clock that is set, or a night asleep, must
+    // wake it to work out the next sample again, instead of a polling timer.
+    settings.ClockControls = true;
     settings.WaitHintMs = 2000;  // a stop is answered within a second
     return settings;
 }
@@ -71,6 +74,8 @@ void WatchService::ServiceStop(bool& stopped) {
 void WatchService::ServiceUserControl(DWORD code) {
     if (code == kWatchSampleNowControl) work_.RequestSample();
 }
+
+void WatchService::ServiceClockChanged() { work_.ClockChanged(); }
 
 bool WatchService::WorkRunning() const noexcept {
     return worker_ && ::WaitForSingleObject(worker_.get(), 0) == WAIT_TIMEOUT;

@@ -38,6 +38,7 @@ public:
     void ServiceExecute() override;
     void ServiceStop(bool& stopped) override;
     void ServiceUserControl(DWORD code) override;
+    void ServiceClockChanged() override;
 
     // True while the worker thread still runs after the execute handler
     // returned: the work ignored the stop, and neither it nor this object

@@ -14,6 +14,9 @@ public:
     virtual void Run() = 0;
     // Take a sample soon (control 128, the console's "watch --now").
     virtual void RequestSample() noexcept = 0;
+    // The system time was set, or the machine slept: work out again when
+    // the next sample is due.
+    virtual void ClockChanged() noexcept {}
     // Return from Run soon. The service waits 500 ms for that, then reports
     // itself stopped and the process ends with the work unfinished.
     virtual void Stop() noexcept = 0;

@@ -38,6 +38,8 @@ public:
         if (ThrowOnControl) throw std::runtime_error("control broke");
     }
 
+    void ServiceClockChanged() override { ++ClockChanges; }
+
     std::function<void(ScriptedService&)> OnExecute;
     bool AcceptStop = true;
     bool ThrowOnStop = false;
@@ -45,6 +47,7 @@ public:
     int ExecuteCalls = 0;
     int StopCalls = 0;
     std::vector<DWORD> UserControls;
+    int ClockChanges = 0;
 };
 
 }  // namespace velmora::fakes

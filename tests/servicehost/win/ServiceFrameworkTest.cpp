@@ -95,33 +95,44 @@ TEST_F(ServiceFrameworkTest, InterrogateReportsTheCurrentStateAgainAndUnknownCod
     EXPECT_EQ(service.StopCalls, 0);
 }
 
-TEST(ServiceFramework, TheControlHandlerTakesUserCodesOnlyWhenTheSettingsSaySo) {
+TEST(ServiceFramework, TheControlHandlerTakesUserCodesAndClockControlsOnlyWhenTheSettingsSaySo) {
     win::ServiceSettings withUserControls = ScriptedService::Settings();
     withUserControls.UserControls = true;
+    win::ServiceSettings withClockControls = ScriptedService::Settings();
+    withClockControls.ClockControls = true;
     const ScriptedService plain;
     const ScriptedService taking(withUserControls);
+    const ScriptedService clock(withClockControls);
     struct Case {
         DWORD Control;
-        bool Plain, Taking;
+        bool Plain, Taking, Clock;
     };
     const Case cases[] = {
-        {SERVICE_CONTROL_STOP, true, true},        {SERVICE_CONTROL_SHUTDOWN, true, true},
-        {SERVICE_CONTROL_INTERROGATE, true, true}, {SERVICE_CONTROL_PAUSE, false, false},
-        {127, false, false},                       {128, false, true},
-        {255, false, true},                        {256, false, false},
+        {SERVICE_CONTROL_STOP, true, true, true},
+        {SERVICE_CONTROL_SHUTDOWN, true, true, true},
+        {SERVICE_CONTROL_INTERROGATE, true, true, true},
+        {SERVICE_CONTROL_PAUSE, false, false, false},
+        {SERVICE_CONTROL_TIMECHANGE, false, false, true},
+        {SERVICE_CONTROL_POWEREVENT, false, false, true},
+        {127, false, false, false},
+        {128, false, true, false},
+        {255, false, true, false},
+        {256, false, false, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(plain.Takes(c.Control), c.Plain) << c.Control;
         EXPECT_EQ(taking.Takes(c.Control), c.Taking) << c.Control;
+        EXPECT_EQ(clock.Takes(c.Control), c.Clock) << c.Control;
     }
 }
 
-// A service that takes user codes, as the watch does.
+// A service that takes user codes and clock controls, as the watch does.
 class UserControlServiceTest : public ServiceFrameworkTest {
 protected:
     static win::ServiceSettings WatchLike() {
         win::ServiceSettings settings = ScriptedService::Settings();
         settings.UserControls = true;
+        settings.ClockControls = true;
         return settings;
     }
     void SetUp() override {
@@ -135,14 +146,22 @@ protected:
     ScriptedService watchLike{WatchLike()};
 };
 
-TEST_F(UserControlServiceTest, UserCodesReachTheServiceThreadInOrderAndOthersAreDropped) {
+TEST_F(UserControlServiceTest, UserCodesAndClockControlsReachTheServiceThreadAndOthersAreDropped) {
     ASSERT_TRUE(watchLike.PostControl(128));
     ASSERT_TRUE(watchLike.PostControl(SERVICE_CONTROL_PAUSE));
+    ASSERT_TRUE(watchLike.PostControl(SERVICE_CONTROL_TIMECHANGE));
     ASSERT_TRUE(watchLike.PostControl(200));
+    ASSERT_TRUE(watchLike.PostControl(SERVICE_CONTROL_POWEREVENT));
     EXPECT_TRUE(watchLike.UserControls.empty());  // posting does no work itself
     watchLike.ProcessRequests(false);
     EXPECT_EQ(watchLike.UserControls, (std::vector<DWORD>{128, 200}));
+    EXPECT_EQ(watchLike.ClockChanges, 2);
     EXPECT_TRUE(reporter.Reports.empty());
+
+    watchLike.ReportStatus(SERVICE_RUNNING);
+    EXPECT_EQ(reporter.Reports.back().dwControlsAccepted,
+              static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_TIMECHANGE |
+                                 SERVICE_ACCEPT_POWEREVENT));
 }
 
 TEST_F(UserControlServiceTest, AFailingUserControlIsLoggedAndTheServiceRunsOn) {
