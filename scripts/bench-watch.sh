@@ -6,7 +6,10 @@
 # console's "history --json", "forecast --json" and "metrics" (against the
 # data service on a set of those 16 drives) beside their floors: the same
 # program printing its usage (Wine's start cost), and for "metrics" also
-# "status" on the same drives (the refreshes). Builds a release tree without sanitizers in build/bench and uses a
+# "status" on the same drives (the refreshes); and the watch's own work under
+# Wine taking 100 samples of those drives on a clock the benchmark moves: its
+# working set and private bytes after the first and the last sample
+# (watch_footprint_bench). Builds a release tree without sanitizers in build/bench and uses a
 # scratch prefix under build/bench-watch. Usage: scripts/bench-watch.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +21,8 @@ work=$root/build/bench-watch
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_SANITIZE=OFF >/dev/null
 cmake --build build/bench --target watch_run_bench history_read_bench >/dev/null
-[ -x "$bin/SMART_VELMORA_CLI.exe" ] || { cmake --preset windows >/dev/null && cmake --build --preset windows --target SMART_VELMORA_CLI SMART_VELMORA_SV; }
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target SMART_VELMORA_CLI SMART_VELMORA_SV watch_footprint_bench >/dev/null
 mkdir -p "$work"
 # A running service would only be marked for deletion: stopped first.
 remove_service() { wine net stop SMART_VELMORA >/dev/null 2>&1; wine "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT >/dev/null 2>&1; }
@@ -70,3 +74,8 @@ echo "history --json (420,480 rows):  $(beyond history)"
 echo "forecast --json (16 drives):    $(beyond forecast)"
 echo "status (16 drives' refreshes):  $(beyond status)"
 echo "metrics (refreshes, forecasts): $(beyond metrics), $(( ms[metrics] - ms[status] )) ms beyond status"
+
+echo "--- the watch's work under Wine: 100 samples of the 16 drives, with the metrics file"
+footprint=$work/footprint
+rm -rf "$footprint" && mkdir -p "$footprint"
+wine "$bin/watch_footprint_bench.exe" "$(winepath -w "$footprint")" 100

@@ -68,7 +68,11 @@ private:
 
 SamplingWork::SamplingWork(watch::LoadedSettings settings)
     // The database path is in the system code page; SQLite takes UTF-8.
-    : store_(AnsiToUtf8(HistoryDatabasePath())),
+    : SamplingWork(std::move(settings), systemClock_, AnsiToUtf8(HistoryDatabasePath())) {}
+
+SamplingWork::SamplingWork(watch::LoadedSettings settings, watch::WatchClock& clock, const std::string& databasePath)
+    : clock_(clock),
+      store_(databasePath),
       alerts_(settings.Settings.AlertCommand, events_),
       runner_(std::move(settings), watch::WatchParts{clock_, store_, events_, alerts_, metrics_,
                                                      [this] { return std::make_unique<WorkerSampler>(clock_); }}) {}

@@ -20,6 +20,9 @@ class SamplingWork final : public WatchWork {
 public:
     // settings: as LoadWatchSettings read them at start.
     explicit SamplingWork(watch::LoadedSettings settings);
+    // The same work on another clock and database (UTF-8 path): for
+    // benchmarks that take many samples in little time.
+    SamplingWork(watch::LoadedSettings settings, watch::WatchClock& clock, const std::string& databasePath);
 
     void Run() override { runner_.Run(); }
     void RequestSample() noexcept override { runner_.RequestSample(); }
@@ -27,7 +30,8 @@ public:
     void Stop() noexcept override { runner_.Stop(); }
 
 private:
-    watch::SystemWatchClock clock_;
+    watch::SystemWatchClock systemClock_;
+    watch::WatchClock& clock_;
     history::HistoryStore store_;
     WatchEventLog events_;
     AlertCommandRunner alerts_;
