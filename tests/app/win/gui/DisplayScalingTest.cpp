@@ -1,11 +1,11 @@
 // The toolbox's windows at the display's scaling, made in this process so
 // that each label's own font (WM_GETFONT) can measure its text: the main
-// window at the session's DPI and again after WM_DPICHANGED (which Wine
-// never sends by itself), a message box and the start-up question. A label
-// and a check box must hold its whole text and no two sibling controls may
-// overlap. The
-// suite runs in the ordinary prefix and again in one at 192 DPI
-// (tests.cmake), which names the DPI it expects in VELMORA_EXPECT_DPI.
+// window, a message box and the start-up question, each at the session's
+// DPI and again after WM_DPICHANGED (which Wine never sends by itself). A
+// label and a check box must hold its whole text and no two sibling
+// controls may overlap. The suite runs in the ordinary prefix and again in
+// one at 192 DPI (tests.cmake), which names the DPI it expects in
+// VELMORA_EXPECT_DPI.
 
 #include <gtest/gtest.h>
 
