@@ -235,19 +235,20 @@ Function StartToolboxAsUser
 FunctionEnd
 
 Section "Install"
+  ; Asked first, so that a user who cancels keeps the installed services.
+  Call CloseRunningPrograms
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} or its console program is still running.$\nClose them and run the setup again." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+
   Call Remove_${WATCH}
   ${If} $0 = 0
     Call Remove_${SERVICE}
   ${EndIf}
   ${If} $0 != 0
     MessageBox MB_OK|MB_ICONSTOP "An installed service could not be removed.$\nClose every program that shows services and run the setup again." /SD IDOK
-    SetErrorLevel 2
-    Abort
-  ${EndIf}
-
-  Call CloseRunningPrograms
-  ${If} $0 != 0
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} or its console program is still running.$\nClose them and run the setup again." /SD IDOK
     SetErrorLevel 2
     Abort
   ${EndIf}

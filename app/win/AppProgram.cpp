@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <memory>
 #include <stdexcept>
 
 #include "app/win/BoxErrorNotifier.h"
@@ -52,15 +53,13 @@ int Run(HINSTANCE instance, int showCommand) {
 
     // The machine's WMI, devices and pipe are used through the worker, so
     // the window answers while they wait; a configured drive set is read on
-    // the window thread, where its reports belong.
+    // the window thread, where its reports belong. A call the worker gave
+    // up on shares the machine's sources, so they stay while it runs.
     WorkerCalls calls;
-    ComWmiSource machineWmi;
-    Win32DeviceIo machineDevices;
-    WorkerWmiSource workerWmi(machineWmi, calls);
-    WorkerDeviceIo workerDevices(machineDevices, calls);
+    WorkerWmiSource workerWmi(std::make_shared<ComWmiSource>(), calls);
+    WorkerDeviceIo workerDevices(std::make_shared<Win32DeviceIo>(), calls);
     DriveSetEnvironment drives(ReadSimulatedDrivesSetting(), workerWmi, workerDevices);
-    Win32PipeSystem machinePipes;
-    WorkerPipeSystem pipes(machinePipes, calls);
+    WorkerPipeSystem pipes(std::make_shared<Win32PipeSystem>(), calls);
     MainWindow window({drives.Wmi(), drives.Devices(), pipes, calls});
     window.Create();
 

@@ -1,6 +1,7 @@
 #include "app/win/CheckForUpdatesDialog.h"
 
 #include <array>
+#include <utility>
 
 #include "app/win/AppResources.h"
 #include "app/win/GuiFonts.h"
@@ -76,27 +77,37 @@ update::StartupAnswer CheckForUpdatesDialog::Ask(HWND owner) {
 ModalFrame CheckForUpdatesDialog::Frame() const { return {kStartupQuestionCaption, Scale(311), Scale(126), false}; }
 
 void CheckForUpdatesDialog::OnInit() {
-    font_ = CreateDesignFont("MS Sans Serif", Scale(11));
+    (void)AddControl("STATIC", "", SS_ICON | SS_CENTERIMAGE, 0, 0, 0, 0, IDC_QUESTION_IMAGE);
+    (void)AddControl("STATIC", kStartupQuestionText, SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, IDC_QUESTION_TEXT);
+    HWND yes = AddControl("BUTTON", kYesButtonText, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0, IDYES);
+    (void)AddControl("BUTTON", kNoButtonText, BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0, IDNO);
+    (void)AddControl("BUTTON", kDontAskText, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 0, 0, 0, IDC_DONT_ASK);
+    ::SendMessageA(Handle(), DM_SETDEFID, IDYES, 0);
+    ::SetFocus(yes);
+}
+
+void CheckForUpdatesDialog::LayOut() {
+    constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE;
+    // The old font goes once the controls have the new one.
+    const GdiObject previousFont = std::exchange(font_, CreateDesignFont("MS Sans Serif", Scale(11)));
+    const auto place = [&](int id, int x, int y, int width, int height) {
+        HWND control = ::GetDlgItem(Handle(), id);
+        ::SetWindowPos(control, nullptr, Scale(x), Scale(y), Scale(width), Scale(height), kPlace);
+        return control;
+    };
     // The centred icon keeps the design's 41 x 41 place, with the icon drawn
     // for the scale.
-    HWND image = AddControl("STATIC", "", SS_ICON | SS_CENTERIMAGE, Scale(16), Scale(16), Scale(41), Scale(41),
-                            IDC_QUESTION_IMAGE);
+    HWND image = ::GetDlgItem(Handle(), IDC_QUESTION_IMAGE);
     HANDLE icon = ::LoadImageA(nullptr, IDI_QUESTION, IMAGE_ICON, Scale(32), Scale(32), LR_SHARED);
     ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon ? icon : ::LoadIconA(nullptr, IDI_QUESTION)), 0);
-    ::SetWindowPos(image, nullptr, Scale(16), Scale(16), Scale(41), Scale(41), SWP_NOZORDER | SWP_NOACTIVATE);
-    HWND label = AddControl("STATIC", kStartupQuestionText, SS_LEFT | SS_NOPREFIX, Scale(64), Scale(16), Scale(233),
-                            Scale(49), IDC_QUESTION_TEXT);
-    HWND yes = AddControl("BUTTON", kYesButtonText, BS_DEFPUSHBUTTON | WS_TABSTOP, Scale(64), Scale(kButtonY),
-                          Scale(kButtonWidth), Scale(kButtonHeight), IDYES);
-    HWND no = AddControl("BUTTON", kNoButtonText, BS_PUSHBUTTON | WS_TABSTOP, Scale(136), Scale(kButtonY),
-                         Scale(kButtonWidth), Scale(kButtonHeight), IDNO);
-    HWND dontAsk = AddControl("BUTTON", kDontAskText, BS_AUTOCHECKBOX | WS_TABSTOP, Scale(208), Scale(104), Scale(97),
-                              Scale(17), IDC_DONT_ASK);
+    (void)place(IDC_QUESTION_IMAGE, 16, 16, 41, 41);
+    HWND label = place(IDC_QUESTION_TEXT, 64, 16, 233, 49);
+    HWND yes = place(IDYES, 64, kButtonY, kButtonWidth, kButtonHeight);
+    HWND no = place(IDNO, 136, kButtonY, kButtonWidth, kButtonHeight);
+    HWND dontAsk = place(IDC_DONT_ASK, 208, 104, 97, 17);
     for (HWND control : {label, yes, no, dontAsk}) SetControlFont(control, font_);
     FitLabelHeight(label);
     FitCheckBoxWidth(Handle(), dontAsk, Scale(kCheckBoxRightMargin));
-    ::SendMessageA(Handle(), DM_SETDEFID, IDYES, 0);
-    ::SetFocus(yes);
 }
 
 bool CheckForUpdatesDialog::OnCommand(int id, int notifyCode) {

@@ -28,6 +28,7 @@ public:
 private:
     [[nodiscard]] ModalFrame Frame() const override;
     void OnInit() override;
+    void LayOut() override;
     bool OnCommand(int id, int notifyCode) override;
 
     GdiObject font_;

@@ -1,6 +1,7 @@
 #include "app/win/HealthHistoryWindow.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/HistoryChart.h"
 #include "app/win/AppResources.h"
@@ -32,41 +33,47 @@ HealthHistoryWindow::HealthHistoryWindow(const std::string& databasePath, const 
     : caption_(HealthHistoryCaption(drive)), history_(ReadHealthHistory(databasePath, drive)) {}
 
 ModalFrame HealthHistoryWindow::Frame() const {
-    const UINT dpi = WindowDpi(Handle());
-    const auto scale = [&](int size) { return ScaleToDpi(size, dpi); };
     RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int controlsHeight = 2 * scale(kMargin) + scale(kTextHeight) + scale(kGap) + scale(kButtonHeight);
+    const int controlsHeight = 2 * Scale(kMargin) + Scale(kTextHeight) + Scale(kGap) + Scale(kButtonHeight);
     if (!history_.HasChart) {
-        return {caption_, Fit(scale(kMessageClientWidth), work.right - work.left),
+        return {caption_, Fit(Scale(kMessageClientWidth), work.right - work.left),
                 Fit(controlsHeight, work.bottom - work.top), false};
     }
-    return {caption_, Fit(scale(kChartClientWidth), work.right - work.left),
-            Fit(scale(kChartClientHeight), work.bottom - work.top), false};
+    return {caption_, Fit(Scale(kChartClientWidth), work.right - work.left),
+            Fit(Scale(kChartClientHeight), work.bottom - work.top), false};
 }
 
 void HealthHistoryWindow::OnInit() {
-    const UINT dpi = WindowDpi(Handle());
-    const auto scale = [&](int size) { return ScaleToDpi(size, dpi); };
-    font_ = CreateScaledFont(kTextPixels, dpi);
-    RECT client;
-    ::GetClientRect(Handle(), &client);
-    const int width = client.right - 2 * scale(kMargin);
-    const int buttonTop = client.bottom - scale(kMargin) - scale(kButtonHeight);
-    const int textTop = buttonTop - scale(kGap) - scale(kTextHeight);
-
     if (history_.HasChart) {
-        const int chartHeight = std::max(textTop - scale(kGap) - scale(kMargin), 0);
-        (void)AddControl(kHistoryChartClass, kChartName, 0, scale(kMargin), scale(kMargin), width, chartHeight,
-                         IDC_HISTORY_CHART, 0, &history_);
+        (void)AddControl(kHistoryChartClass, kChartName, 0, 0, 0, 0, 0, IDC_HISTORY_CHART, 0, &history_);
     }
     // A read-only edit rather than a label: the Tab key reaches it and a
     // screen reader reads it; it looks like the window's own text.
-    HWND text = AddControl("EDIT", history_.Text.c_str(), ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_TABSTOP,
-                           scale(kMargin), textTop, width, scale(kTextHeight), IDC_HISTORY_TEXT);
-    HWND close = AddControl("BUTTON", "Close", BS_DEFPUSHBUTTON | WS_TABSTOP,
-                            client.right - scale(kMargin) - scale(kButtonWidth), buttonTop, scale(kButtonWidth),
-                            scale(kButtonHeight), IDC_HISTORY_CLOSE);
+    (void)AddControl("EDIT", history_.Text.c_str(), ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_TABSTOP, 0, 0, 0,
+                     0, IDC_HISTORY_TEXT);
+    (void)AddControl("BUTTON", "Close", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0, IDC_HISTORY_CLOSE);
+}
+
+// The chart draws its lines and labels at its DPI itself.
+void HealthHistoryWindow::LayOut() {
+    constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE;
+    // The old font goes once the controls have the new one.
+    const GdiObject previousFont = std::exchange(font_, CreateScaledFont(kTextPixels, Dpi()));
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    const int width = client.right - 2 * Scale(kMargin);
+    const int buttonTop = client.bottom - Scale(kMargin) - Scale(kButtonHeight);
+    const int textTop = buttonTop - Scale(kGap) - Scale(kTextHeight);
+    if (HWND chart = ::GetDlgItem(Handle(), IDC_HISTORY_CHART)) {
+        const int chartHeight = std::max(textTop - Scale(kGap) - Scale(kMargin), 0);
+        ::SetWindowPos(chart, nullptr, Scale(kMargin), Scale(kMargin), width, chartHeight, kPlace);
+    }
+    HWND text = ::GetDlgItem(Handle(), IDC_HISTORY_TEXT);
+    HWND close = ::GetDlgItem(Handle(), IDC_HISTORY_CLOSE);
+    ::SetWindowPos(text, nullptr, Scale(kMargin), textTop, width, Scale(kTextHeight), kPlace);
+    ::SetWindowPos(close, nullptr, client.right - Scale(kMargin) - Scale(kButtonWidth), buttonTop, Scale(kButtonWidth),
+                   Scale(kButtonHeight), kPlace);
     SetControlFont(text, font_);
     SetControlFont(close, font_);
 }

@@ -1,5 +1,7 @@
 #include "app/win/InfoWindows.h"
 
+#include <utility>
+
 #include "app/win/AppResources.h"
 #include "app/win/BmpFile.h"
 #include "app/win/GuiFonts.h"
@@ -12,8 +14,11 @@ namespace {
 
 class AboutWindow final : public ModalWindow {
     [[nodiscard]] ModalFrame Frame() const override { return {"About", Scale(330), Scale(330), false}; }
-    void OnInit() override {
-        (void)AddControl(kPictureClass, VELMORA_RES_ABOUT, 0, 0, 0, Scale(330), Scale(330), IDC_INFO_PICTURE);
+    void OnInit() override { (void)AddControl(kPictureClass, VELMORA_RES_ABOUT, 0, 0, 0, 0, 0, IDC_INFO_PICTURE); }
+    // The picture control draws the set made for its DPI itself.
+    void LayOut() override {
+        ::SetWindowPos(::GetDlgItem(Handle(), IDC_INFO_PICTURE), nullptr, 0, 0, Scale(330), Scale(330),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
     }
 };
 
@@ -35,17 +40,22 @@ private:
         return {design_.Caption, Scale(design_.Width), Scale(design_.Height), true};
     }
     void OnInit() override {
-        font_ = CreateDesignFont("MS Sans Serif", Scale(11));
         const auto bytes = ResourceBytes(design_.Resource);
         const std::string text =
             EditControlText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         DWORD style = ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
         // Enter breaks the line in the editable text instead of going to the dialog.
         style |= design_.ReadOnly ? ES_READONLY : ES_WANTRETURN;
-        HWND memo = AddControl("EDIT", "", style, 0, 0, Scale(design_.Width), Scale(design_.Height), IDC_INFO_TEXT);
+        HWND memo = AddControl("EDIT", "", style, 0, 0, 0, 0, IDC_INFO_TEXT);
         ::SendMessageA(memo, EM_SETLIMITTEXT, 0, 0);
-        SetControlFont(memo, font_);
         ::SetWindowTextA(memo, text.c_str());
+    }
+    void LayOut() override {
+        // The old font goes once the memo has the new one.
+        const GdiObject previousFont = std::exchange(font_, CreateDesignFont("MS Sans Serif", Scale(11)));
+        HWND memo = ::GetDlgItem(Handle(), IDC_INFO_TEXT);
+        ::SetWindowPos(memo, nullptr, 0, 0, Scale(design_.Width), Scale(design_.Height), SWP_NOZORDER | SWP_NOACTIVATE);
+        SetControlFont(memo, font_);
     }
     void OnShown() override {
         // The dialog selects an edit's whole text when it takes the focus.

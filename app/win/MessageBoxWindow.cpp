@@ -39,34 +39,30 @@ struct BoxButton {
 
 class MessageBoxWindow final : public ModalWindow {
 public:
-    // The first button is the default one. The box is laid out at the
-    // owner's DPI (the system's without an owner), where it opens.
-    MessageBoxWindow(HWND owner, const char* title, LPCSTR icon, std::string_view text, std::vector<BoxButton> buttons)
-        : title_(title),
-          icon_(icon),
-          text_(text),
-          buttons_(std::move(buttons)),
-          dpi_(WindowDpi(owner)),
-          font_(CreateMessageFont(dpi_)) {
-        MeasureText();
-    }
+    // The first button is the default one. The box is laid out at the DPI
+    // of the display it opens on, and again when it moves to another.
+    MessageBoxWindow(const char* title, LPCSTR icon, std::string_view text, std::vector<BoxButton> buttons)
+        : title_(title), icon_(icon), text_(text), buttons_(std::move(buttons)) {}
 
 private:
-    [[nodiscard]] int Scale(int size) const noexcept { return ScaleToDpi(size, dpi_); }
+    struct TextSize {
+        int Width;
+        int Height;
+    };
 
-    void MeasureText() {
+    // The text's place at the window's DPI, measured in font.
+    [[nodiscard]] TextSize Measure(const GdiObject& font) const {
         HDC dc = ::GetDC(nullptr);
-        HGDIOBJ previous = ::SelectObject(dc, font_.get());
+        HGDIOBJ previous = ::SelectObject(dc, font.get());
         RECT rect{0, 0, Scale(kMaxTextWidth), 0};
         ::DrawTextA(dc, text_.c_str(), static_cast<int>(text_.size()), &rect,
                     DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
         ::SelectObject(dc, previous);
         ::ReleaseDC(nullptr, dc);
-        textWidth_ = std::max<int>(rect.right - rect.left, 1) + 4;
-        textHeight_ = std::max<int>(rect.bottom - rect.top, 1);
+        return {std::max<int>(rect.right - rect.left, 1) + 4, std::max<int>(rect.bottom - rect.top, 1)};
     }
 
-    [[nodiscard]] int ContentHeight() const { return std::max(textHeight_, Scale(kIconSize)); }
+    [[nodiscard]] int ContentHeight(const TextSize& text) const { return std::max(text.Height, Scale(kIconSize)); }
 
     [[nodiscard]] int ButtonsWidth() const {
         const int count = static_cast<int>(buttons_.size());
@@ -74,41 +70,54 @@ private:
     }
 
     [[nodiscard]] ModalFrame Frame() const override {
-        const int width = std::max(Scale(kMargin) + Scale(kIconSize) + Scale(kTextGap) + textWidth_ + Scale(kMargin),
+        const TextSize text = Measure(CreateMessageFont(Dpi()));
+        const int width = std::max(Scale(kMargin) + Scale(kIconSize) + Scale(kTextGap) + text.Width + Scale(kMargin),
                                    ButtonsWidth() + 2 * Scale(kMargin));
         const int height =
-            Scale(kMargin) + ContentHeight() + 2 * Scale(kMargin) + Scale(kButtonHeight) + Scale(kMargin);
+            Scale(kMargin) + ContentHeight(text) + 2 * Scale(kMargin) + Scale(kButtonHeight) + Scale(kMargin);
         return {title_, width, height, false};
     }
 
     void OnInit() override {
-        const ModalFrame frame = Frame();
+        (void)AddControl("STATIC", "", SS_ICON, 0, 0, 0, 0, IDC_BOX_ICON);
+        (void)AddControl("STATIC", text_.c_str(), SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, IDC_BOX_TEXT);
+        for (const BoxButton& entry : buttons_) {
+            const DWORD kind = &entry == &buttons_.front() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+            (void)AddControl("BUTTON", entry.Text, kind | WS_TABSTOP, 0, 0, 0, 0, entry.Id);
+        }
+        ::SendMessageA(Handle(), DM_SETDEFID, static_cast<WPARAM>(buttons_.front().Id), 0);
+        ::SetFocus(::GetDlgItem(Handle(), buttons_.front().Id));
+    }
+
+    void LayOut() override {
+        constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE;
+        // The old font goes once the controls have the new one.
+        const GdiObject previousFont = std::exchange(font_, CreateMessageFont(Dpi()));
+        const TextSize text = Measure(font_);
         const int iconSize = Scale(kIconSize);
-        HWND icon = AddControl("STATIC", "", SS_ICON, Scale(kMargin), Scale(kMargin), iconSize, iconSize, IDC_BOX_ICON);
+        HWND icon = ::GetDlgItem(Handle(), IDC_BOX_ICON);
         // The icon drawn for the slot's size: the control would otherwise
         // grow to the icon's own size and run into the text.
         HANDLE image = ::LoadImageA(nullptr, icon_, IMAGE_ICON, iconSize, iconSize, LR_SHARED);
         ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(image ? image : ::LoadIconA(nullptr, icon_)), 0);
-        ::SetWindowPos(icon, nullptr, Scale(kMargin), Scale(kMargin), iconSize, iconSize,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-        const int textTop = Scale(kMargin) + (ContentHeight() - textHeight_) / 2;
-        HWND text =
-            AddControl("STATIC", text_.c_str(), SS_LEFT | SS_NOPREFIX, Scale(kMargin) + iconSize + Scale(kTextGap),
-                       textTop, textWidth_, textHeight_, IDC_BOX_TEXT);
-        SetControlFont(text, font_);
-        int x = (frame.ClientWidth - ButtonsWidth()) / 2;
-        HWND first = nullptr;
+        ::SetWindowPos(icon, nullptr, Scale(kMargin), Scale(kMargin), iconSize, iconSize, kPlace);
+        const int textTop = Scale(kMargin) + (ContentHeight(text) - text.Height) / 2;
+        HWND label = ::GetDlgItem(Handle(), IDC_BOX_TEXT);
+        ::SetWindowPos(label, nullptr, Scale(kMargin) + iconSize + Scale(kTextGap), textTop, text.Width, text.Height,
+                       kPlace);
+        SetControlFont(label, font_);
+        // Centred at the bottom of the window as it is, which after a DPI
+        // change may be a little larger than the frame.
+        RECT client;
+        ::GetClientRect(Handle(), &client);
+        int x = (client.right - ButtonsWidth()) / 2;
         for (const BoxButton& entry : buttons_) {
-            const DWORD kind = first ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON;
-            HWND button = AddControl("BUTTON", entry.Text, kind | WS_TABSTOP, x,
-                                     frame.ClientHeight - Scale(kMargin) - Scale(kButtonHeight), Scale(kButtonWidth),
-                                     Scale(kButtonHeight), entry.Id);
+            HWND button = ::GetDlgItem(Handle(), entry.Id);
+            ::SetWindowPos(button, nullptr, x, client.bottom - Scale(kMargin) - Scale(kButtonHeight),
+                           Scale(kButtonWidth), Scale(kButtonHeight), kPlace);
             SetControlFont(button, font_);
-            if (!first) first = button;
             x += Scale(kButtonWidth) + Scale(kButtonGap);
         }
-        ::SendMessageA(Handle(), DM_SETDEFID, static_cast<WPARAM>(buttons_.front().Id), 0);
-        ::SetFocus(first);
     }
 
     bool OnCommand(int id, int notifyCode) override {
@@ -125,10 +134,7 @@ private:
     LPCSTR icon_;
     std::string text_;
     std::vector<BoxButton> buttons_;
-    UINT dpi_;
     GdiObject font_;
-    int textWidth_ = 0;
-    int textHeight_ = 0;
 };
 
 const char* MessageKindTitle(MessageKind kind) noexcept {
@@ -162,13 +168,13 @@ int MessageButtonId(MessageButton button) noexcept {
 }  // namespace
 
 int ShowMessageBox(HWND owner, MessageKind kind, std::string_view text, MessageButton button) {
-    MessageBoxWindow box(owner, MessageKindTitle(kind), KindIcon(kind), text,
+    MessageBoxWindow box(MessageKindTitle(kind), KindIcon(kind), text,
                          {{MessageButtonText(button), MessageButtonId(button)}});
     return static_cast<int>(box.Run(owner));
 }
 
 bool ShowConfirmBox(HWND owner, std::string_view text) {
-    MessageBoxWindow box(owner, kConfirmTitle, IDI_QUESTION, text, {{kYesButtonText, IDYES}, {kNoButtonText, IDNO}});
+    MessageBoxWindow box(kConfirmTitle, IDI_QUESTION, text, {{kYesButtonText, IDYES}, {kNoButtonText, IDNO}});
     return box.Run(owner) == IDYES;
 }
 

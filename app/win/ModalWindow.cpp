@@ -1,5 +1,6 @@
 #include "app/win/ModalWindow.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -27,6 +28,17 @@ std::vector<WORD> EmptyTemplate(const ModalFrame& frame) {
     return words;  // menu 0, class 0, title "" follow the header
 }
 
+// The dialog manager of Windows 10 1703 and later scales a per-monitor
+// window's template controls itself on a DPI change; these windows have
+// none and lay themselves out, so it is kept out of the way. Older systems
+// have no such function and no such scaling.
+void KeepDialogManagerScalingOff(HWND dialog) noexcept {
+    using SetBehaviourFunction = decltype(&::SetDialogDpiChangeBehavior);
+    static const auto setBehaviour = reinterpret_cast<SetBehaviourFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "SetDialogDpiChangeBehavior")));
+    if (setBehaviour) (void)setBehaviour(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
+}
+
 }  // namespace
 
 INT_PTR ModalWindow::Run(HWND owner) {
@@ -48,7 +60,9 @@ bool ModalWindow::OnCommand(int id, int) {
 
 bool ModalWindow::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
 
-int ModalWindow::Scale(int sizeAt96) const noexcept { return ScaleToDpi(sizeAt96, WindowDpi(hwnd_)); }
+UINT ModalWindow::Dpi() const noexcept { return dpi_ != 0 ? dpi_ : WindowDpi(hwnd_); }
+
+int ModalWindow::Scale(int sizeAt96) const noexcept { return ScaleToDpi(sizeAt96, Dpi()); }
 
 HWND ModalWindow::AddControl(const char* className, const char* text, DWORD style, int x, int y, int width,
                              int height, int id, DWORD exStyle, void* createParam) {
@@ -71,16 +85,51 @@ void ModalWindow::SizeAndCentre(const ModalFrame& frame) const {
     ::SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void ModalWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE;
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, kPlace);
+    // Text does not grow exactly with the scale: a frame measured from its
+    // texts may need a little more than the suggested client area.
+    const ModalFrame frame = Frame();
+    RECT client;
+    ::GetClientRect(hwnd_, &client);
+    const int wider = std::max<int>(frame.ClientWidth - client.right, 0);
+    const int taller = std::max<int>(frame.ClientHeight - client.bottom, 0);
+    if (wider > 0 || taller > 0) {
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, suggested.right - suggested.left + wider,
+                       suggested.bottom - suggested.top + taller, kPlace | SWP_NOMOVE);
+    }
+    // A move during the window's creation changes nothing to lay out yet.
+    if (!created_) return;
+    LayOut();
+    // A layout that grew the window keeps it where Windows put it.
+    RECT now;
+    ::GetWindowRect(hwnd_, &now);
+    if (now.left != suggested.left || now.top != suggested.top) {
+        ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, kPlace | SWP_NOSIZE);
+    }
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 INT_PTR ModalWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
+            KeepDialogManagerScalingOff(hwnd_);
+            dpi_ = WindowDpi(hwnd_);
             const ModalFrame frame = Frame();
             ::SetWindowTextA(hwnd_, frame.Caption.c_str());
             SizeAndCentre(frame);
             OnInit();
+            created_ = true;
+            LayOut();
             ::PostMessageA(hwnd_, kShownMessage, 0, 0);
             return TRUE;
         }
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return TRUE;
         case kShownMessage:
             ::UpdateWindow(hwnd_);
             OnShown();

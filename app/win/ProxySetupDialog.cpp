@@ -1,6 +1,7 @@
 #include "app/win/ProxySetupDialog.h"
 
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "common/ProgramTexts.h"
@@ -25,33 +26,59 @@ ProxySetupDialog::ProxySetupDialog(update::ProxySettings& proxy, update::Setting
 
 ModalFrame ProxySetupDialog::Frame() const { return {update::proxy_setup::Caption, Scale(385), Scale(170), false}; }
 
+namespace {
+
+struct ControlPlace {
+    const char* ClassName;
+    const char* Text;
+    DWORD Style;
+    int X;  // at 96 DPI, as the rest
+    int Y;
+    int Width;
+    int Height;
+    int Id;
+    DWORD ExStyle;
+};
+
+namespace text = update::proxy_setup;
+constexpr ControlPlace kControls[] = {
+    {"BUTTON", text::GroupBox1, BS_GROUPBOX, kGroupX, kGroupY, 355, 121, IDC_PROXY_GROUP, 0},
+    {"BUTTON", text::CBUseHTTP_Proxy, BS_AUTOCHECKBOX | WS_TABSTOP, kGroupX + 16, kGroupY + 24, 150, 17, IDC_USE_PROXY,
+     0},
+    {"STATIC", text::LAddress, SS_LEFT | SS_NOPREFIX, kGroupX + 24, kGroupY + 50, 38, 13, IDC_PROXY_ADDRESS_LABEL, 0},
+    {"EDIT", "", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, kGroupX + 64, kGroupY + 48, 121, 21, IDC_PROXY_ADDRESS,
+     WS_EX_CLIENTEDGE},
+    {"STATIC", text::LPort, SS_LEFT | SS_NOPREFIX, kGroupX + 192, kGroupY + 50, 28, 13, IDC_PROXY_PORT_LABEL, 0},
+    {"EDIT", "", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, kGroupX + 224, kGroupY + 48, 121, 21, IDC_PROXY_PORT,
+     WS_EX_CLIENTEDGE},
+    {"BUTTON", text::BSave, BS_DEFPUSHBUTTON | WS_TABSTOP, 216, 136, 75, 25, IDC_PROXY_SAVE, 0},
+    {"BUTTON", text::Button2, BS_PUSHBUTTON | WS_TABSTOP, 296, 136, 75, 25, IDCANCEL, 0},
+};
+
+}  // namespace
+
 void ProxySetupDialog::OnInit() {
-    namespace text = update::proxy_setup;
-    font_ = CreateDesignFont("MS Sans Serif", Scale(11));
     whiteBrush_ = GdiObject(::CreateSolidBrush(kWhite));
-    if (!font_ || !whiteBrush_) throw std::runtime_error(kOutOfMemoryText);
-    const std::vector<HWND> controls = {
-        AddControl("BUTTON", text::GroupBox1, BS_GROUPBOX, Scale(kGroupX), Scale(kGroupY), Scale(355), Scale(121),
-                   IDC_PROXY_GROUP),
-        AddControl("BUTTON", text::CBUseHTTP_Proxy, BS_AUTOCHECKBOX | WS_TABSTOP, Scale(kGroupX + 16),
-                   Scale(kGroupY + 24), Scale(150), Scale(17), IDC_USE_PROXY),
-        AddControl("STATIC", text::LAddress, SS_LEFT | SS_NOPREFIX, Scale(kGroupX + 24), Scale(kGroupY + 50), Scale(38),
-                   Scale(13), IDC_PROXY_ADDRESS_LABEL),
-        AddControl("EDIT", "", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, Scale(kGroupX + 64), Scale(kGroupY + 48),
-                   Scale(121), Scale(21), IDC_PROXY_ADDRESS, WS_EX_CLIENTEDGE),
-        AddControl("STATIC", text::LPort, SS_LEFT | SS_NOPREFIX, Scale(kGroupX + 192), Scale(kGroupY + 50), Scale(28),
-                   Scale(13), IDC_PROXY_PORT_LABEL),
-        AddControl("EDIT", "", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, Scale(kGroupX + 224), Scale(kGroupY + 48),
-                   Scale(121), Scale(21), IDC_PROXY_PORT, WS_EX_CLIENTEDGE),
-        AddControl("BUTTON", text::BSave, BS_DEFPUSHBUTTON | WS_TABSTOP, Scale(216), Scale(136), Scale(75), Scale(25),
-                   IDC_PROXY_SAVE),
-        AddControl("BUTTON", text::Button2, BS_PUSHBUTTON | WS_TABSTOP, Scale(296), Scale(136), Scale(75), Scale(25),
-                   IDCANCEL),
-    };
-    for (HWND control : controls) SetControlFont(control, font_);
+    if (!whiteBrush_) throw std::runtime_error(kOutOfMemoryText);
+    for (const ControlPlace& control : kControls) {
+        (void)AddControl(control.ClassName, control.Text, control.Style, 0, 0, 0, 0, control.Id, control.ExStyle);
+    }
     ::SendMessageA(Handle(), DM_SETDEFID, IDC_PROXY_SAVE, 0);
     presenter_.FormShow();
     ::SetFocus(::GetDlgItem(Handle(), IDC_USE_PROXY));
+}
+
+void ProxySetupDialog::LayOut() {
+    GdiObject font = CreateDesignFont("MS Sans Serif", Scale(11));
+    if (!font) throw std::runtime_error(kOutOfMemoryText);
+    // The old font goes once the controls have the new one.
+    const GdiObject previousFont = std::exchange(font_, std::move(font));
+    for (const ControlPlace& control : kControls) {
+        HWND hwnd = ::GetDlgItem(Handle(), control.Id);
+        ::SetWindowPos(hwnd, nullptr, Scale(control.X), Scale(control.Y), Scale(control.Width), Scale(control.Height),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        SetControlFont(hwnd, font_);
+    }
 }
 
 bool ProxySetupDialog::OnCommand(int id, int notifyCode) {

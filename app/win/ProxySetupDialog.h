@@ -25,6 +25,7 @@ private:
     // ModalWindow
     [[nodiscard]] ModalFrame Frame() const override;
     void OnInit() override;
+    void LayOut() override;
     bool OnCommand(int id, int notifyCode) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 

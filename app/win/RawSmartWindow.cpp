@@ -1,6 +1,7 @@
 #include "app/win/RawSmartWindow.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "drives/OsVersion.h"
 #include "drives/RawReport.h"
@@ -34,20 +35,28 @@ RawSmartWindow::RawSmartWindow(WmiSource& wmi, DeviceIo& devices, PipeSystem& pi
 ModalFrame RawSmartWindow::Frame() const { return {"RAW SMART data", Scale(465), Scale(475), true}; }
 
 void RawSmartWindow::OnInit() {
-    font_ = CreateDesignFont("MS Sans Serif", Scale(11));
-    textFont_ = CreateDesignFont("Arial", Scale(11), Pitch::Fixed);
-    HWND text = AddControl("EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0, Scale(465),
-                           Scale(433), IDC_RAW_TEXT, WS_EX_CLIENTEDGE);
+    HWND text = AddControl("EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0, 0, 0,
+                           IDC_RAW_TEXT, WS_EX_CLIENTEDGE);
     // The report of many disks may pass the edit control's default limit.
     ::SendMessageA(text, EM_SETLIMITTEXT, 0, 0);
-    SetControlFont(text, textFont_);
-    HWND save = AddControl("BUTTON", "Save to file", BS_PUSHBUTTON | WS_TABSTOP, Scale(296), Scale(440), Scale(75),
-                           Scale(25), IDC_RAW_SAVE);
-    HWND close = AddControl("BUTTON", "Close", BS_PUSHBUTTON | WS_TABSTOP, Scale(376), Scale(440), Scale(75), Scale(25),
-                            IDC_RAW_CLOSE);
-    SetControlFont(save, font_);
-    SetControlFont(close, font_);
+    (void)AddControl("BUTTON", "Save to file", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0, IDC_RAW_SAVE);
+    HWND close = AddControl("BUTTON", "Close", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0, IDC_RAW_CLOSE);
     ::SetFocus(close);
+}
+
+void RawSmartWindow::LayOut() {
+    // The old fonts go once the controls have the new ones.
+    const GdiObject previousFont = std::exchange(font_, CreateDesignFont("MS Sans Serif", Scale(11)));
+    const GdiObject previousTextFont = std::exchange(textFont_, CreateDesignFont("Arial", Scale(11), Pitch::Fixed));
+    const auto place = [&](int id, int x, int y, int width, int height, const GdiObject& font) {
+        HWND control = ::GetDlgItem(Handle(), id);
+        ::SetWindowPos(control, nullptr, Scale(x), Scale(y), Scale(width), Scale(height),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        SetControlFont(control, font);
+    };
+    place(IDC_RAW_TEXT, 0, 0, 465, 433, textFont_);
+    place(IDC_RAW_SAVE, 296, 440, 75, 25, font_);
+    place(IDC_RAW_CLOSE, 376, 440, 75, 25, font_);
 }
 
 void RawSmartWindow::OnShown() {

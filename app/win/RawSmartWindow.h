@@ -29,6 +29,7 @@ public:
 private:
     [[nodiscard]] ModalFrame Frame() const override;
     void OnInit() override;
+    void LayOut() override;
     void OnShown() override;
     bool OnCommand(int id, int notifyCode) override;
     void Save();

@@ -1,7 +1,10 @@
 #include "app/win/WorkerCalls.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <exception>
-#include <stdexcept>
+#include <mutex>
 
 #include "common/ProgramTexts.h"
 #include "common/win/ComScope.h"
@@ -9,12 +12,55 @@
 
 namespace velmora::win {
 
-void WaitDispatchingSentMessages(HANDLE done) noexcept {
+// Shared by Run and the worker that takes the call, so either may go first.
+struct WorkerCalls::Call {
+    std::function<void()> Work;
+    std::exception_ptr Failure;  // set before Done
+    KernelHandle Done;
+};
+
+// Shared by the owner and the worker thread, so an abandoned thread holds
+// what it uses for as long as it runs.
+struct WorkerCalls::Worker {
+    std::mutex Mutex;
+    std::condition_variable Wake;
+    std::deque<std::shared_ptr<Call>> Queue;  // guarded by Mutex
+    std::shared_ptr<Call> Running;            // guarded by Mutex
+    bool Stop = false;                        // guarded by Mutex
+
+    void Work() noexcept {
+        ComScope com(COINIT_MULTITHREADED);
+        for (;;) {
+            std::shared_ptr<Call> call;
+            {
+                std::unique_lock lock(Mutex);
+                Running.reset();
+                Wake.wait(lock, [this] { return Stop || !Queue.empty(); });
+                if (Queue.empty()) return;
+                call = Queue.front();
+                Queue.pop_front();
+                Running = call;
+            }
+            try {
+                call->Work();
+            } catch (...) {
+                call->Failure = std::current_exception();
+            }
+            ::SetEvent(call->Done.get());
+        }
+    }
+};
+
+bool WaitDispatchingSentMessages(HANDLE done, DWORD limitMs) noexcept {
+    const ULONGLONG start = ::GetTickCount64();
     for (;;) {
+        const ULONGLONG waited = ::GetTickCount64() - start;
+        if (waited >= limitMs) return ::WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
+        const auto slice = static_cast<DWORD>(std::min<ULONGLONG>(kWaitSliceMs, limitMs - waited));
         // Without MWMO_INPUTAVAILABLE only what arrives after the last look
         // wakes the wait, so queued clicks do not make it spin.
-        const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &done, kWaitSliceMs, QS_SENDMESSAGE | QS_PAINT, 0);
-        if (woke == WAIT_OBJECT_0) return;
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &done, slice, QS_SENDMESSAGE | QS_PAINT, 0);
+        if (woke == WAIT_OBJECT_0) return true;
         MSG message;
         // Sent messages are delivered inside PeekMessage; paints are taken
         // out and drawn. Nothing else leaves the queue.
@@ -25,56 +71,60 @@ void WaitDispatchingSentMessages(HANDLE done) noexcept {
 }
 
 WorkerCalls::~WorkerCalls() {
+    if (!thread_.joinable()) return;
     {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
+        std::lock_guard lock(worker_->Mutex);
+        worker_->Stop = true;
     }
-    wake_.notify_one();
-    if (worker_.joinable()) worker_.join();
+    worker_->Wake.notify_one();
+    thread_.join();
 }
 
-void WorkerCalls::StartOnce() {
-    if (!worker_.joinable()) worker_ = std::thread([this] { Work(); });
+void WorkerCalls::StartWorker() {
+    if (!worker_) worker_ = std::make_shared<Worker>();
+    if (!thread_.joinable()) thread_ = std::thread([worker = worker_] { worker->Work(); });
 }
 
-void WorkerCalls::Run(const std::function<void()>& call) {
-    KernelHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!done) throw std::runtime_error(kOutOfMemoryText);
-    std::exception_ptr failure;
-    const HANDLE doneEvent = done.get();
+void WorkerCalls::Run(std::function<void()> call, DWORD ownLimitMs) {
+    auto queued = std::make_shared<Call>();
+    queued->Done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!queued->Done) throw std::runtime_error(kOutOfMemoryText);
+    queued->Work = std::move(call);
+    StartWorker();
     {
-        std::lock_guard lock(mutex_);
-        StartOnce();
-        queue_.emplace_back([&call, &failure, doneEvent] {
-            try {
-                call();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            ::SetEvent(doneEvent);
-        });
+        std::lock_guard lock(worker_->Mutex);
+        worker_->Queue.push_back(queued);
     }
-    wake_.notify_one();
+    worker_->Wake.notify_one();
+    const DWORD limitMs = static_cast<DWORD>(std::min<ULONGLONG>(MAXDWORD - 1, ULONGLONG{ownLimitMs} + limitMs_));
     ++depth_;
-    // Returns only once the call has ended: it uses this frame's variables.
-    WaitDispatchingSentMessages(doneEvent);
+    const bool ended = WaitDispatchingSentMessages(queued->Done.get(), limitMs);
     --depth_;
-    if (failure) std::rethrow_exception(failure);
+    if (!ended && GiveUp(queued)) throw WorkerCallTimedOut();
+    if (queued->Failure) std::rethrow_exception(queued->Failure);
 }
 
-void WorkerCalls::Work() noexcept {
-    ComScope com(COINIT_MULTITHREADED);
-    for (;;) {
-        std::function<void()> call;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
-            if (queue_.empty()) return;
-            call = std::move(queue_.front());
-            queue_.pop_front();
+bool WorkerCalls::GiveUp(const std::shared_ptr<Call>& call) {
+    std::deque<std::shared_ptr<Call>> waiting;
+    {
+        std::lock_guard lock(worker_->Mutex);
+        auto& queue = worker_->Queue;
+        if (const auto found = std::find(queue.begin(), queue.end(), call); found != queue.end()) {
+            // Stuck behind another call, whose own wait gives up on it.
+            queue.erase(found);
+            return true;
         }
-        call();  // catches everything itself
+        // Ended meanwhile, or abandoned already with an earlier worker.
+        if (worker_->Running != call) return ::WaitForSingleObject(call->Done.get(), 0) != WAIT_OBJECT_0;
+        worker_->Stop = true;
+        // The calls of the waits further out go to the fresh worker.
+        waiting.swap(queue);
     }
+    thread_.detach();
+    worker_ = std::make_shared<Worker>();
+    worker_->Queue = std::move(waiting);
+    if (!worker_->Queue.empty()) StartWorker();
+    return true;
 }
 
 }  // namespace velmora::win

@@ -1,9 +1,11 @@
 #!/bin/bash
 # The setup program over a toolbox that runs from the installed folder, under
-# Wine and Xvfb: a second build whose every file differs is set up with /S
-# while the toolbox window is open. The setup must then either have replaced
-# every file or exit with a non-zero status; it never reports success over
-# old files. A file that cannot be written at all fails the setup; the
+# Wine and Xvfb: a second build whose every file differs is set up while the
+# toolbox window is open. Run by a person, the setup asks to close the
+# toolbox, and Cancel ends it with a non-zero status and every old file in
+# place (its pages and boxes are driven with window messages). With /S it
+# must either have replaced every file or exit with a non-zero status; it
+# never reports success over old files. A file that cannot be written at all fails the setup; the
 # uninstaller leaves what it cannot remove to the next restart and says so.
 # Usage: xvfb-run -a setup-over-running-toolbox.sh BIN_DIR PREFIX SOURCE_DIR VERSION
 set -uo pipefail
@@ -60,6 +62,33 @@ toolbox_pid=$!
 probe fields "$caption" 30000 >/dev/null; status=$?
 check "the toolbox runs from the installed folder" test "$status" -eq 0
 
+# --- Run by a person: asked to close the toolbox, Cancel keeps the old files --
+setup_caption="VELMORA SSD Toolbox $version Setup"
+press() { probe press "$setup_caption" "$1" 60000; }
+wine "$work/setup-b.exe" >/dev/null 2>&1 &
+setup_pid=$!
+pages=0
+for button in "Next >" "I Agree" "Install"; do press "$button" >/dev/null && pages=$((pages+1)); done
+check "the setup's pages lead to the installation" test "$pages" -eq 3
+question=$(press "Cancel")
+echo "$question"
+check "the setup asks to close the running toolbox" grep -q "is running.*Close them, then choose Retry" <<<"$question"
+press "OK" >/dev/null
+# The wizard is left on its aborted page; the user closes it.
+press "Cancel" >/dev/null
+wait_for 30 bash -c "! kill -0 $setup_pid 2>/dev/null"
+wait "$setup_pid"; status=$?
+echo "cancelled setup exit status $status"
+check "a cancelled setup exits non-zero" test "$status" -ne 0
+kept=0
+for program in $programs; do
+  cmp -s "$bin/$program" "$install_dir/$program" && kept=$((kept+1))
+done
+check "a cancelled setup keeps every file of the first build" test "$kept" -eq "$(echo $programs | wc -w)"
+check "a cancelled setup keeps the services" bash -c "wine sc query SMART_VELMORA >/dev/null 2>&1 && wine sc query SMART_VELMORA_WATCH >/dev/null 2>&1"
+toolbox_shows_fields() { probe fields "$caption" 5000 >/dev/null; }
+check "the toolbox still runs after the cancelled setup" toolbox_shows_fields
+
 # --- A silent registration that fails shows no box -----------------------------
 # The service exists already. On this display a box would hold the program
 # until someone closed it.
@@ -79,6 +108,29 @@ check "the setup replaced every file or exits non-zero" \
   bash -c "[ $status -ne 0 ] || [ $replaced -eq $(echo $programs | wc -w) ]"
 check "the setup ended the toolbox" bash -c "! wine '$bin/window_probe.exe' fields '$caption' 2000 >/dev/null 2>&1"
 wait "$toolbox_pid" 2>/dev/null; toolbox_pid=""
+
+# --- The finish page starts the toolbox through Explorer ---------------------
+# The setup runs elevated; the toolbox it offers to start must not inherit
+# that, so Explorer, which runs as the signed-in user, starts it. Wine's
+# Explorer may have ended by the time the toolbox shows, so the check is
+# that the toolbox's parent is not the setup, and is Explorer when alive.
+wine "$bin/SMART_VELMORA_Setup.exe" >/dev/null 2>&1 &
+setup_pid=$!
+pages=0
+# After the installation the wizard moves to its finish page by itself.
+for button in "Next >" "I Agree" "Install"; do press "$button" >/dev/null && pages=$((pages+1)); done
+finish=$(press "Finish") && pages=$((pages+1))
+check "a setup run by a person goes through to its finish page" test "$pages" -eq 4
+setup_process=$(cut -f3 <<<"$finish")
+wait "$setup_pid"; status=$?
+check "that setup exits 0" test "$status" -eq 0
+started_by=$(probe parent "$caption" 30000)
+echo "the setup was process $setup_process; the toolbox from its finish page was started by: $started_by"
+parent_name=$(cut -f1 <<<"$started_by" | tr A-Z a-z)
+parent_process=$(cut -f2 <<<"$started_by")
+check "the finish page starts the toolbox through Explorer, not as the setup's child" \
+  bash -c "[ -n '$setup_process' ] && [ '$parent_process' != '$setup_process' ] && { [ '$parent_name' = explorer.exe ] || [ '$parent_name' = exited ]; }"
+probe close "$caption" 10000 >/dev/null
 
 # --- A file that cannot be written: the setup fails ---------------------------
 # A folder where a document belongs cannot be opened for writing, as a file

@@ -12,6 +12,16 @@
 //       without the '&'), until the window is usable again with no box left
 //   window_probe close CAPTION TIMEOUT_MS
 //       closes the window and waits until it is gone
+//   window_probe press CAPTION BUTTON TIMEOUT_MS
+//       waits for a top-level window CAPTION (of any program; blanks after it
+//       aside, which a setup wizard's pages add) with an enabled
+//       button BUTTON (without the '&'), prints
+//       "window<TAB>caption<TAB>process id<TAB>texts" with the texts of its
+//       static children, and presses the button
+//   window_probe parent CAPTION TIMEOUT_MS
+//       waits for the top-level window CAPTION and prints the program its
+//       process was started by and that one's process id, "NAME<TAB>ID"
+//       ("exited" for NAME when that one has ended)
 //   window_probe message DLL TEXT
 //       formats message 0 of the message file DLL with TEXT as its one insert,
 //       prints the result and succeeds when it is TEXT
@@ -23,6 +33,8 @@
 // Exit status: 0 done, 1 not found or timed out, 2 wrong command line.
 
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -211,6 +223,87 @@ int Close(const char* caption, DWORD timeoutMs) {
     return 0;
 }
 
+struct PressSearch {
+    const char* caption = nullptr;
+    std::string button;
+    HWND window = nullptr;
+    HWND press = nullptr;
+};
+
+std::string WithoutTrailingBlanks(std::string text) {
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+BOOL CALLBACK FindPressable(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<PressSearch*>(param);
+    if (!::IsWindowVisible(window) || WithoutTrailingBlanks(TextOf(window)) != search->caption) return TRUE;
+    HWND press = ButtonNamed(window, search->button);
+    if (press == nullptr || !::IsWindowEnabled(press) || !::IsWindowVisible(press)) return TRUE;
+    search->window = window;
+    search->press = press;
+    return FALSE;
+}
+
+int Press(const char* caption, const std::string& button, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    PressSearch search;
+    search.caption = caption;
+    search.button = button;
+    while (::EnumWindows(FindPressable, reinterpret_cast<LPARAM>(&search)), search.press == nullptr) {
+        if (::GetTickCount64() >= deadline) {
+            std::fprintf(stderr, "no window \"%s\" with a button \"%s\"\n", caption, button.c_str());
+            return 1;
+        }
+        ::Sleep(kPollMs);
+    }
+    std::string texts;
+    for (HWND child : ChildrenOf(search.window)) {
+        char className[64] = {};
+        ::GetClassNameA(child, className, sizeof className);
+        const std::string text = TextOf(child);
+        if (::lstrcmpiA(className, "Static") == 0 && !text.empty() && ::IsWindowVisible(child)) {
+            texts += (texts.empty() ? "" : " | ") + OneLine(text);
+        }
+    }
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(search.window, &process);
+    std::printf("window\t%s\t%lu\t%s\n", caption, process, texts.c_str());
+    std::fflush(stdout);
+    return ::PostMessageA(search.press, BM_CLICK, 0, 0) ? 0 : 1;
+}
+
+int Parent(const char* caption, DWORD timeoutMs) {
+    HWND window = WaitForWindow(caption, timeoutMs);
+    if (window == nullptr) {
+        std::fprintf(stderr, "window \"%s\" not found\n", caption);
+        return 1;
+    }
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 1;
+    std::vector<PROCESSENTRY32> processes;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+        processes.push_back(entry);
+    }
+    ::CloseHandle(snapshot);
+    DWORD parent = 0;
+    for (const PROCESSENTRY32& each : processes) {
+        if (each.th32ProcessID == process) parent = each.th32ParentProcessID;
+    }
+    for (const PROCESSENTRY32& each : processes) {
+        if (parent != 0 && each.th32ProcessID == parent) {
+            std::printf("%s\t%lu\n", each.szExeFile, parent);
+            return 0;
+        }
+    }
+    std::printf("exited\t%lu\n", parent);
+    return 0;
+}
+
 int Message(const char* dll, const char* text) {
     HMODULE module = ::LoadLibraryExA(dll, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr) {
@@ -299,11 +392,13 @@ int main(int argc, char** argv) {
     if (command == "command" && argc == 4) return Command(argv[2], std::atoi(argv[3]));
     if (command == "answer" && argc == 5) return Answer(argv[2], argv[3], Milliseconds(argv[4]));
     if (command == "close" && argc == 4) return Close(argv[2], Milliseconds(argv[3]));
+    if (command == "press" && argc == 5) return Press(argv[2], argv[3], Milliseconds(argv[4]));
+    if (command == "parent" && argc == 4) return Parent(argv[2], Milliseconds(argv[3]));
     if (command == "message" && argc == 4) return Message(argv[2], argv[3]);
     if (command == "firstreply" && argc == 4) return FirstReply(argv[2], Milliseconds(argv[3]));
     std::fprintf(stderr,
                  "usage: window_probe fields CAPTION TIMEOUT_MS | command CAPTION ID |\n"
                  "       answer CAPTION BUTTON TIMEOUT_MS | close CAPTION TIMEOUT_MS | message DLL TEXT |\n"
-                 "       firstreply SERVICE TIMEOUT_MS\n");
+                 "       firstreply SERVICE TIMEOUT_MS | press CAPTION BUTTON TIMEOUT_MS | parent CAPTION TIMEOUT_MS\n");
     return 2;
 }

@@ -1,15 +1,16 @@
 // The toolbox's windows at the display's scaling, made in this process so
 // that each label's own font (WM_GETFONT) can measure its text: the main
-// window at the session's DPI and again after WM_DPICHANGED (which Wine
-// never sends by itself), a message box and the start-up question. A label
-// and a check box must hold its whole text and no two sibling controls may
-// overlap. The
-// suite runs in the ordinary prefix and again in one at 192 DPI
-// (tests.cmake), which names the DPI it expects in VELMORA_EXPECT_DPI.
+// window, a message box and the start-up question, each at the session's
+// DPI and again after WM_DPICHANGED (which Wine never sends by itself). A
+// label and a check box must hold its whole text and no two sibling
+// controls may overlap. The suite runs in the ordinary prefix and again in
+// one at 192 DPI (tests.cmake), which names the DPI it expects in
+// VELMORA_EXPECT_DPI.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cmath>
 #include <future>
 #include <memory>
 #include <string>
@@ -234,6 +235,72 @@ TEST_F(DisplayScaling, StartUpQuestionHoldsItsTextsAtTheSessionsDpi) {
     (void)dialog.Ask(nullptr);
     const std::vector<std::string> faults = seen.get();
     EXPECT_TRUE(faults.empty()) << "at " << SessionDpi() << " DPI:\n" << Joined(faults);
+}
+
+// The height of the font a control draws its text in.
+LONG FontHeight(HWND control) {
+    LOGFONTA font{};
+    HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0));
+    if (!handle || !::GetObjectA(handle, sizeof font, &font)) return 0;
+    return font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
+}
+
+// Waits for this process's top-level window captioned caption, moves it to
+// the other DPI with the message Windows sends (192 from 96, 96 from 192),
+// gives what is wrong after it and presses its first button.
+std::future<std::vector<std::string>> FaultsAfterDpiChangeThenPress(const std::string& caption, int textId) {
+    return std::async(std::launch::async, [caption, textId] {
+        HWND box = WaitForTopLevel(caption, ::GetCurrentProcessId());
+        if (!box) return std::vector<std::string>{"no window \"" + caption + "\""};
+        const UINT from = SessionDpi();
+        const UINT to = from == 192 ? 96 : 192;
+        const auto scaled = [&](LONG size) { return ::MulDiv(size, static_cast<int>(to), static_cast<int>(from)); };
+        const RECT old = ScreenRect(box);
+        RECT suggested{old.left, old.top, old.left + scaled(old.right - old.left),
+                       old.top + scaled(old.bottom - old.top)};
+        const LONG fontBefore = FontHeight(::GetDlgItem(box, textId));
+
+        ::SendMessageA(box, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+
+        std::vector<std::string> faults = LayoutFaults(box);
+        const RECT now = ScreenRect(box);
+        // The suggested place, grown where the texts need more.
+        if (now.left != suggested.left || now.top != suggested.top || now.right < suggested.right ||
+            now.bottom < suggested.bottom) {
+            faults.push_back("the window did not take the suggested rect");
+        }
+        const LONG fontAfter = FontHeight(::GetDlgItem(box, textId));
+        if (std::abs(fontAfter - scaled(fontBefore)) > 1) {
+            faults.push_back("the text's font is " + std::to_string(fontAfter) + " high, was " +
+                             std::to_string(fontBefore));
+        }
+        ::PostMessageA(ButtonsOf(box).front(), BM_CLICK, 0, 0);
+        return faults;
+    });
+}
+
+// Wine never sends WM_DPICHANGED, so the test sends it, as Windows does
+// when a window moves to a display of another scaling. One window of each
+// layout: laid out from its measured text, and from the design's places.
+TEST_F(DisplayScaling, DialogsTakeTheSuggestedRectAndLayTheirControlsOutAgainOnDpiChange) {
+    {
+        SCOPED_TRACE("message box");
+        auto seen = FaultsAfterDpiChangeThenPress("Warning", IDC_BOX_TEXT);
+        (void)ShowMessageBox(nullptr, MessageKind::Warning,
+                             "No drive of the maker was found on this computer. The program stays open; connect a "
+                             "drive and press the refresh button.",
+                             MessageButton::Yes);
+        const std::vector<std::string> faults = seen.get();
+        EXPECT_TRUE(faults.empty()) << Joined(faults);
+    }
+    {
+        SCOPED_TRACE("start-up question");
+        auto seen = FaultsAfterDpiChangeThenPress(kStartupQuestionCaption, IDC_QUESTION_TEXT);
+        CheckForUpdatesDialog dialog;
+        (void)dialog.Ask(nullptr);
+        const std::vector<std::string> faults = seen.get();
+        EXPECT_TRUE(faults.empty()) << Joined(faults);
+    }
 }
 
 // The manifest built into a program; empty when it has none.
