@@ -107,4 +107,36 @@ SizeVerdict CheckDownloadSize(std::int64_t contentLength, std::uint64_t freeByte
     return SizeVerdict::Fits;
 }
 
+std::string_view LocationOf(std::string_view header) {
+    constexpr std::string_view kName = "location:";
+    constexpr std::string_view kBlanks = " \t";
+    while (!header.empty()) {
+        const std::size_t end = header.find('\n');
+        std::string_view line = header.substr(0, end);
+        header = end == std::string_view::npos ? std::string_view{} : header.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!StartsWithNoCase(line, kName)) continue;
+        line.remove_prefix(kName.size());
+        const std::size_t first = line.find_first_not_of(kBlanks);
+        if (first == std::string_view::npos) return {};
+        return line.substr(first, line.find_last_not_of(kBlanks) - first + 1);
+    }
+    return {};
+}
+
+bool DigestMatches(std::string_view hex, const std::optional<Sha256Digest>& digest) {
+    if (!digest || hex.size() != digest->size() * 2) return false;
+    const auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    for (std::size_t i = 0; i < digest->size(); ++i) {
+        const int high = nibble(hex[2 * i]);
+        const int low = nibble(hex[2 * i + 1]);
+        if (high < 0 || low < 0 || (high << 4 | low) != (*digest)[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace velmora::update

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "update/UpdateCrypto.h"
+
 namespace velmora::update {
 
 inline constexpr int kMaxRedirects = 5;
@@ -45,5 +47,14 @@ enum class SizeVerdict { Fits, TooLarge, NoSpace };
 
 // Checked before any byte is written, when the reply announces a size.
 [[nodiscard]] SizeVerdict CheckDownloadSize(std::int64_t contentLength, std::uint64_t freeBytes);
+
+// The value of the first "Location:" line (any case) of header, the reply's
+// header lines with their line ends, without the blanks around it; empty
+// when there is none.
+[[nodiscard]] std::string_view LocationOf(std::string_view header);
+
+// Whether hex (the offer's sha256 value, any case) spells digest. Nothing,
+// a shorter or longer value, or a non-hex digit never matches.
+[[nodiscard]] bool DigestMatches(std::string_view hex, const std::optional<Sha256Digest>& digest);
 
 }  // namespace velmora::update

@@ -178,7 +178,10 @@ private:
     void StartBody() {
         inBody_ = true;
         client_.BytesTotal = reader_.HasLength() ? reader_.Length() : 0;
+        client_.LengthGiven = reader_.HasLength();
         client_.BytesReceived = 0;
+        if (client_.OnHeader) client_.OnHeader();
+        CheckAborted();
         if (client_.InputFileMode) {
             file_ = client_.files_.Create(client_.Body);
             if (!file_) Fail(HttpFailure::File, "Cannot create the file " + client_.Body);
@@ -198,6 +201,10 @@ private:
             if (bytes.empty()) return;
         }
         if (file_) {
+            if (client_.MaxFileBytes > 0 &&
+                client_.BytesReceived + static_cast<std::int64_t>(bytes.size()) > client_.MaxFileBytes) {
+                Fail(HttpFailure::TooLarge, "The file is longer than " + std::to_string(client_.MaxFileBytes));
+            }
             if (!file_->Write(bytes)) Fail(HttpFailure::File, "Cannot write the file " + client_.Body);
         } else {
             if (client_.Body.size() + bytes.size() > kMaxBodyInMemory) {
@@ -301,6 +308,7 @@ void HttpClient::Get(const std::string& url) {
     statusCode_ = 0;
     Header.clear();
     BytesTotal = 0;
+    LengthGiven = false;
     BytesReceived = 0;
 
     // Clears the busy flag on every way out, unless a handler destroyed us.

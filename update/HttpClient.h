@@ -99,17 +99,24 @@ public:
     std::uint32_t ConnectTimeoutMs = kDefaultConnectTimeoutMs;
     std::uint32_t IdleTimeoutMs = kDefaultIdleTimeoutMs;
     std::uint32_t TotalTimeoutMs = 0;  // the whole call: the update reply uses 60000, downloads none
+    // File mode: a body longer than this fails with TooLarge before the
+    // byte past it is written; 0 means none.
+    std::int64_t MaxFileBytes = 0;
 
     // Results.
     std::string Body;
     std::string Header;             // status and header lines with their line ends
     std::int64_t BytesTotal = 0;    // Content-Length; 0 when absent
+    bool LengthGiven = false;       // the reply had a usable Content-Length
     std::int64_t BytesReceived = 0;
 
     // Events, delivered on the calling thread during Get. A handler may call
     // Abort or throw; it must not destroy the client itself (a message
     // handled during a wait may: the call then fails with Aborted).
     std::function<void()> OnPacketRecvd;
+    // The header is complete (StatusCode, Header, BytesTotal and LengthGiven
+    // are set); no body byte has been kept and no target file created yet.
+    std::function<void()> OnHeader;
     std::function<void(std::int32_t command)> OnFailure;
     std::function<void(bool& handled)> OnRedirect;
 

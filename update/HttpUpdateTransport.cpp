@@ -1,8 +1,14 @@
 #include "update/HttpUpdateTransport.h"
 
+#include "update/DownloadRules.h"
+
 namespace velmora::update {
 
 namespace {
+
+// Thrown by the header handler of a download whose reply is not 2xx: its
+// body is never written to the file.
+struct NotABody {};
 
 // Clears the progress target on every way out of Download.
 class ProgressScope {
@@ -36,19 +42,56 @@ void HttpUpdateTransport::SetProxy(const std::string& host, std::int32_t port) {
 
 std::string HttpUpdateTransport::Fetch(const std::string& url) {
     client_.InputFileMode = false;
+    client_.OnHeader = nullptr;
     client_.TotalTimeoutMs = kUpdateReplyTotalTimeoutMs;
     client_.Get(url);
     return std::move(client_.Body);
 }
 
-void HttpUpdateTransport::Download(const std::string& url, const std::string& path,
-                                   const DownloadProgress& progress) {
+void HttpUpdateTransport::Download(const std::string& url, const std::string& path, const DownloadProgress& progress,
+                                   std::uint64_t freeBytes) {
     const ProgressScope scope(progress_, progress);
+    RedirectTrail trail(url);
+    while (!DownloadOnce(trail.Current(), path, freeBytes)) {
+        const std::string_view location = LocationOf(client_.Header);
+        if (!trail.Follow(location)) {
+            throw HttpError(HttpFailure::BadReply,
+                            "The redirect to \"" + std::string(location) + "\" is not followed");
+        }
+    }
+}
+
+bool HttpUpdateTransport::DownloadOnce(const std::string& url, const std::string& path, std::uint64_t freeBytes) {
     client_.Header.clear();
     client_.Body = path;
     client_.InputFileMode = true;
     client_.TotalTimeoutMs = 0;  // a large file may take long; the idle limit still applies
-    client_.Get(url);
+    client_.MaxFileBytes = static_cast<std::int64_t>(kMaxDownloadBytes);
+    client_.OnHeader = [this, freeBytes] {
+        const int status = client_.StatusCode();
+        if (status < 200 || status > 299) throw NotABody{};
+        if (!client_.LengthGiven) return;
+        switch (CheckDownloadSize(client_.BytesTotal, freeBytes)) {
+        case SizeVerdict::Fits:
+            return;
+        case SizeVerdict::TooLarge:
+            throw HttpError(HttpFailure::TooLarge, "The file is larger than 4 GiB");
+        case SizeVerdict::NoSpace:
+            throw HttpError(HttpFailure::File, "The file is larger than the free space of its disk");
+        }
+    };
+    try {
+        client_.Get(url);
+    } catch (const NotABody&) {
+        const int status = client_.StatusCode();
+        if (IsRedirect(status)) return false;
+        throw HttpError(HttpFailure::ErrorStatus, "The server answered with status " + std::to_string(status));
+    }
+    if (!DownloadComplete(client_.StatusCode(), client_.LengthGiven ? std::optional(client_.BytesTotal) : std::nullopt,
+                          client_.BytesReceived)) {
+        throw HttpError(HttpFailure::BadReply, "The download did not complete");
+    }
+    return true;
 }
 
 void HttpUpdateTransport::Abort() noexcept { client_.Abort(); }

@@ -1,7 +1,8 @@
 #pragma once
-// The update flow's transport over HttpClient: redirects are taken as final
-// replies, an error status fails the request, the reply of the check is
-// limited to 60 s in all, downloads only by the client's idle limit.
+// The update flow's transport over HttpClient. The reply of the check: a
+// redirect is taken as the final reply, an error status fails, 60 s in all.
+// A download: redirects followed and the download rules kept
+// (update/DownloadRules.h); no limit in all, only the client's idle limit.
 
 #include <cstdint>
 #include <string>
@@ -20,10 +21,15 @@ public:
 
     void SetProxy(const std::string& host, std::int32_t port) override;
     [[nodiscard]] std::string Fetch(const std::string& url) override;
-    void Download(const std::string& url, const std::string& path, const DownloadProgress& progress) override;
+    void Download(const std::string& url, const std::string& path, const DownloadProgress& progress,
+                  std::uint64_t freeBytes) override;
     void Abort() noexcept override;
 
 private:
+    // One GET of a download; false when the reply was a redirect (the
+    // client's Header holds its Location).
+    [[nodiscard]] bool DownloadOnce(const std::string& url, const std::string& path, std::uint64_t freeBytes);
+
     HttpClient client_;
     const DownloadProgress* progress_ = nullptr;  // set during Download only
 };

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <exception>
+#include <limits>
 #include <new>
 #include <string_view>
 #include <utility>
 
+#include "update/DownloadRules.h"
 #include "update/HttpClient.h"
 #include "update/SettingsNames.h"
 #include "update/UpdateError.h"
@@ -35,6 +37,26 @@ std::string ProgressCaption(const std::string& base, int percent) {
     std::snprintf(suffix, sizeof suffix, message::DownloadProgressFormat, percent, '%');
     return base + suffix;
 }
+
+// A download's temporary file, deleted on every way out unless it was moved
+// into place.
+class TemporaryFile {
+public:
+    TemporaryFile(DownloadFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
+    ~TemporaryFile() {
+        if (!moved_) files_.Remove(path_);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    [[nodiscard]] const std::string& Path() const { return path_; }
+    [[nodiscard]] bool MoveTo(const std::string& target) { return moved_ = files_.MoveIntoPlace(path_, target); }
+
+private:
+    DownloadFiles& files_;
+    std::string path_;
+    bool moved_ = false;
+};
 
 std::unique_ptr<SettingsKey> OpenForWriting(SettingsStore& store) {
     std::unique_ptr<SettingsKey> key = store.Open(SettingsAccess::CreateReadWrite);
@@ -66,11 +88,14 @@ private:
 };
 
 UpdateFlow::UpdateFlow(DriveTable& drives, SettingsStore& store, UpdateHostSource& hosts,
-                       std::unique_ptr<UpdateTransport> transport, UpdateWindowSide& window, std::string baseCaption)
+                       std::unique_ptr<UpdateTransport> transport, UpdateCrypto& crypto, DownloadFiles& files,
+                       UpdateWindowSide& window, std::string baseCaption)
     : drives_(drives),
       store_(store),
       hosts_(hosts),
       transport_(std::move(transport)),
+      crypto_(crypto),
+      files_(files),
       window_(window),
       baseCaption_(std::move(baseCaption)) {}
 
@@ -238,9 +263,21 @@ bool UpdateFlow::PresentOffer(const UpdateOffer& offer) {
     ThrowIfOwnerGone();
     if (!path) return true;
 
+    DownloadOffer(offer, *path);
+    ThrowIfOwnerGone();
+    window_.Inform(firmware ? message::FirmwareDownloaded : message::AppDownloaded, InfoButton::Ok);
+    return true;
+}
+
+void UpdateFlow::DownloadOffer(const UpdateOffer& offer, const std::string& path) {
+    const std::optional<std::string> created = files_.CreateTemporaryBeside(path);
+    if (!created) throw UpdateError(message::NotAvailable);
+    TemporaryFile temporary(files_, *created);
+    const std::uint64_t freeBytes = files_.FreeBytesBeside(path).value_or(std::numeric_limits<std::uint64_t>::max());
     try {
-        transport_->Download(offer.Url, *path,
-                             [this](std::int64_t received, std::int64_t total) { ShowProgress(received, total); });
+        transport_->Download(
+            offer.Url, temporary.Path(),
+            [this](std::int64_t received, std::int64_t total) { ShowProgress(received, total); }, freeBytes);
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception&) {
@@ -248,8 +285,10 @@ bool UpdateFlow::PresentOffer(const UpdateOffer& offer) {
         throw UpdateError(message::NotAvailable);
     }
     ThrowIfOwnerGone();
-    window_.Inform(firmware ? message::FirmwareDownloaded : message::AppDownloaded, InfoButton::Ok);
-    return true;
+    if (!offer.Sha256.empty() && !DigestMatches(offer.Sha256, crypto_.FileSha256(temporary.Path()))) {
+        throw UpdateError(message::DownloadDamaged);
+    }
+    if (!temporary.MoveTo(path)) throw UpdateError(message::NotAvailable);
 }
 
 void UpdateFlow::ShowProgress(std::int64_t received, std::int64_t total) {

@@ -14,7 +14,12 @@
 // command finishes quietly (its failure dropped), touching neither the
 // window nor the drive table again, and no command starts. The flow must be
 // destroyed only while not Busy(); the drive table, the store, the host
-// source and the window side must outlive it.
+// source, the crypto, the download files and the window side must outlive it.
+//
+// A download goes to a temporary file beside the chosen one and replaces it
+// only once complete and, when the offer names a SHA-256, matching it; on
+// any failure the temporary file is deleted and a file already there is
+// left as it was.
 
 #include <cstdint>
 #include <memory>
@@ -22,8 +27,10 @@
 #include <vector>
 
 #include "drives/DriveTable.h"
+#include "update/DownloadFiles.h"
 #include "update/ProxySettings.h"
 #include "update/SettingsStore.h"
+#include "update/UpdateCrypto.h"
 #include "update/UpdateHost.h"
 #include "update/UpdateOffer.h"
 #include "update/UpdateTransport.h"
@@ -35,7 +42,8 @@ class UpdateFlow {
 public:
     // baseCaption: the main window's caption, restored after every check.
     UpdateFlow(DriveTable& drives, SettingsStore& store, UpdateHostSource& hosts,
-               std::unique_ptr<UpdateTransport> transport, UpdateWindowSide& window, std::string baseCaption);
+               std::unique_ptr<UpdateTransport> transport, UpdateCrypto& crypto, DownloadFiles& files,
+               UpdateWindowSide& window, std::string baseCaption);
     ~UpdateFlow();  // aborts a transfer in progress
     UpdateFlow(const UpdateFlow&) = delete;
     UpdateFlow& operator=(const UpdateFlow&) = delete;
@@ -84,6 +92,9 @@ private:
     void PresentOffers(const std::vector<UpdateOffer>& offers);
     // False when the user declined the firmware disclaimer (ends the loop).
     [[nodiscard]] bool PresentOffer(const UpdateOffer& offer);
+    // Downloads the offer to path through a temporary file; throws
+    // UpdateError with the user's message.
+    void DownloadOffer(const UpdateOffer& offer, const std::string& path);
     void ShowProgress(std::int64_t received, std::int64_t total);
     void ThrowIfOwnerGone() const;
 
@@ -91,6 +102,8 @@ private:
     SettingsStore& store_;
     UpdateHostSource& hosts_;
     std::unique_ptr<UpdateTransport> transport_;
+    UpdateCrypto& crypto_;
+    DownloadFiles& files_;
     UpdateWindowSide& window_;
     std::string baseCaption_;
     ProxySettings proxy_;

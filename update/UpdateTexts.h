@@ -48,6 +48,9 @@ inline constexpr char AppDownloaded[] =
 inline constexpr char FirmwareDownloaded[] =
     "New version of SSD firmware has been downloaded.\nYou can open the file to install it manually.";
 inline constexpr char InternalError[] = "Internal error! (GetUpdates)";
+// The downloaded file's SHA-256 is not the one the offer named.
+inline constexpr char DownloadDamaged[] =
+    "The downloaded file is damaged or was changed on the way. It has been deleted.";
 // %d: percent, %c: '%'.
 inline constexpr char DownloadProgressFormat[] = " (downloading %d%c)";
 }  // namespace message

@@ -21,9 +21,16 @@ public:
     // failure: no connection, time limit, status 400 or higher, abort.
     [[nodiscard]] virtual std::string Fetch(const std::string& url) = 0;
     // A GET whose body is written to `path` (created or replaced); progress
-    // runs after each chunk. Throws like Fetch; on an error status the file
-    // keeps the error page.
-    virtual void Download(const std::string& url, const std::string& path, const DownloadProgress& progress) = 0;
+    // runs after each chunk. Redirects to http:// URLs are followed (at most
+    // kMaxRedirects, never back to a URL already asked). Succeeds only with
+    // a 2xx status and, when the reply gave a Content-Length, exactly that
+    // many bytes. A size announced over freeBytes (the target disk's free
+    // space) or over kMaxDownloadBytes is refused before any byte is
+    // written; a body without a size fails at kMaxDownloadBytes. Throws like
+    // Fetch otherwise; the file may then hold part of a body, and removing
+    // it is the caller's.
+    virtual void Download(const std::string& url, const std::string& path, const DownloadProgress& progress,
+                          std::uint64_t freeBytes) = 0;
     // Ends a request in progress, which then throws. Safe at any time.
     virtual void Abort() noexcept = 0;
 };

@@ -280,6 +280,7 @@ void MainWindow::ShowWarning(std::string_view text) { ShowMessage(MessageKind::W
 void MainWindow::ShowMessage(MessageKind kind, std::string_view text, MessageButton button) {
     // Before the window is shown the box stands on its own.
     HWND owner = hwnd_ && ::IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
+    const HeldWaitClock::Scope hold(updates_->RequestClock());
     (void)ShowMessageBox(owner, kind, text, button);
 }
 
@@ -293,19 +294,32 @@ void MainWindow::CloseWindow() { ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 
 void MainWindow::OpenRawSmartWindow() {
     RawSmartWindow window(sources_.Wmi, sources_.Devices, sources_.Pipes);
+    const HeldWaitClock::Scope hold(updates_->RequestClock());
     (void)window.Run(hwnd_);
 }
 
 void MainWindow::OpenHealthHistoryWindow(const DriveInfo* shownDrive) {
     HealthHistoryWindow window(HistoryDatabasePath(), shownDrive);
+    const HeldWaitClock::Scope hold(updates_->RequestClock());
     (void)window.Run(hwnd_);
 }
 
-void MainWindow::OpenAboutWindow() { RunAboutWindow(hwnd_); }
+// The modal windows of the menu hold the update requests' clock (see
+// MainWindowUpdateSide::RequestClock) while they are open.
+void MainWindow::OpenAboutWindow() {
+    const HeldWaitClock::Scope hold(updates_->RequestClock());
+    RunAboutWindow(hwnd_);
+}
 
-void MainWindow::OpenLicenseWindow() { RunLicenseWindow(hwnd_); }
+void MainWindow::OpenLicenseWindow() {
+    const HeldWaitClock::Scope hold(updates_->RequestClock());
+    RunLicenseWindow(hwnd_);
+}
 
-void MainWindow::OpenInstallerLicenseWindow() { RunNsisLicenseWindow(hwnd_); }
+void MainWindow::OpenInstallerLicenseWindow() {
+    const HeldWaitClock::Scope hold(updates_->RequestClock());
+    RunNsisLicenseWindow(hwnd_);
+}
 
 // ---- events
 

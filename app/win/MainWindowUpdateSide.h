@@ -13,12 +13,15 @@
 
 #include "app/MainWindowLogic.h"
 #include "drives/DriveTable.h"
+#include "update/HeldWaitClock.h"
 #include "update/HttpFileSink.h"
 #include "update/UpdateFlow.h"
 #include "update/UpdateWindowSide.h"
+#include "update/win/CngCrypto.h"
 #include "update/win/MessagePump.h"
 #include "update/win/RegistrySettingsStore.h"
 #include "update/win/RegistryUpdateHost.h"
+#include "update/win/WinDownloadFiles.h"
 #include "update/win/WinsockSocket.h"
 
 namespace velmora::win {
@@ -34,6 +37,9 @@ public:
     void AttachWindow(HWND window) noexcept { window_ = window; }
     // The window's update commands, Busy() and OwnerGone().
     [[nodiscard]] update::UpdateFlow& Flow() noexcept { return flow_; }
+    // The clock of the update requests; the window holds it while a modal
+    // window of its own is open, so the user's time there is not counted.
+    [[nodiscard]] HeldWaitClock& RequestClock() noexcept { return requestClock_; }
 
 private:
     // update::UpdateWindowSide
@@ -55,7 +61,10 @@ private:
     WinsockScope winsock_;
     WinsockSocketSystem sockets_;
     MessagePumpClock clock_;
+    HeldWaitClock requestClock_{clock_};  // held while a box or dialog of the flow is open
     StdioFileSinkFactory files_;
+    update::win::WinDownloadFiles downloadFiles_;
+    CngUpdateCrypto crypto_;
     update::win::RegistryUpdateHost hosts_;
     update::win::RegistrySettingsStore store_;
     update::UpdateFlow flow_;  // last: destroyed first, while its seams live

@@ -44,28 +44,48 @@ std::string WriteNewFile(const std::string& name, std::string_view bytes) {
 
 }  // namespace
 
-std::string ReplaceFileContents(const std::string& path, std::string_view bytes) noexcept {
+std::string CreateFileBeside(const std::string& path, std::string& created) noexcept {
     try {
         const std::string folder = FolderOf(path);
         char temporary[MAX_PATH];
         // Named *.tmp, which collectors of *.prom files pass over.
         if (!::GetTempFileNameA(folder.c_str(), "vel", 0, temporary))
             return Failed("cannot create a file in", folder, ::GetLastError());
-        std::string error = WriteNewFile(temporary, bytes);
-        for (int attempt = 1; error.empty(); ++attempt) {
-            if (::MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
-            const DWORD code = ::GetLastError();
-            if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == kMoveAttempts) {
-                error = Failed("cannot replace", path, code);
-            } else {
-                ::Sleep(kMoveRetryMs);
-            }
-        }
-        ::DeleteFileA(temporary);
-        return error;
+        created = temporary;
+        return {};
     } catch (...) {
         return "out of memory";
     }
+}
+
+std::string MoveFileIntoPlace(const std::string& temporary, const std::string& path) noexcept {
+    try {
+        for (int attempt = 1;; ++attempt) {
+            if (::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return {};
+            const DWORD code = ::GetLastError();
+            if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == kMoveAttempts) {
+                return Failed("cannot replace", path, code);
+            }
+            ::Sleep(kMoveRetryMs);
+        }
+    } catch (...) {
+        return "out of memory";
+    }
+}
+
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes) noexcept {
+    std::string temporary;
+    std::string error = CreateFileBeside(path, temporary);
+    if (!error.empty()) return error;
+    try {
+        error = WriteNewFile(temporary, bytes);
+        if (error.empty()) error = MoveFileIntoPlace(temporary, path);
+    } catch (...) {
+        error = "out of memory";
+    }
+    if (!error.empty()) ::DeleteFileA(temporary.c_str());
+    return error;
 }
 
 }  // namespace velmora::win

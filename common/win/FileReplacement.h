@@ -13,4 +13,12 @@ namespace velmora::win {
 // words, or an empty text when the file was replaced.
 [[nodiscard]] std::string ReplaceFileContents(const std::string& path, std::string_view bytes) noexcept;
 
+// The two steps apart, for a file written by someone else (a download):
+// a new empty file with a name of its own in path's folder, named *.tmp
+// (its name in created), and the move of such a file over path in one step,
+// written through. Each returns what failed, or an empty text; a failed
+// move leaves both files as they were.
+[[nodiscard]] std::string CreateFileBeside(const std::string& path, std::string& created) noexcept;
+[[nodiscard]] std::string MoveFileIntoPlace(const std::string& temporary, const std::string& path) noexcept;
+
 }  // namespace velmora::win

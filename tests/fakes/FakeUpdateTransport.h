@@ -21,6 +21,7 @@ class FakeUpdateTransport final : public update::UpdateTransport {
 public:
     struct DownloadScript {
         std::vector<std::pair<std::int64_t, std::int64_t>> Progress;  // (received, total) steps
+        std::string Body = "body";  // written to the file in Disk, when set
         bool Fail = false;
     };
 
@@ -34,11 +35,13 @@ public:
         if (FailFetch) throw std::runtime_error("no connection");
         return Reply;
     }
-    void Download(const std::string& url, const std::string& path,
-                  const update::DownloadProgress& progress) override {
+    void Download(const std::string& url, const std::string& path, const update::DownloadProgress& progress,
+                  std::uint64_t freeBytes) override {
         Downloads.emplace_back(url, path);
+        FreeBytesSeen.push_back(freeBytes);
         const auto script = Scripts.find(url);
         const DownloadScript step = script == Scripts.end() ? DownloadScript{} : script->second;
+        if (Disk != nullptr) (*Disk)[path] = step.Body;
         for (const auto& [received, total] : step.Progress) {
             progress(received, total);
             Wait();
@@ -56,12 +59,14 @@ public:
     bool FailFetch = false;
     std::map<std::string, DownloadScript> Scripts;  // by URL
     std::function<void()> DuringWait;         // runs once per wait
+    std::map<std::string, std::string>* Disk = nullptr;  // files by path
 
     // Records.
     std::string ProxyHost = "unset";
     std::int32_t ProxyPort = -1;
     std::vector<std::string> FetchedUrls;
     std::vector<std::pair<std::string, std::string>> Downloads;  // (url, path)
+    std::vector<std::uint64_t> FreeBytesSeen;                   // per download
     int AbortCount = 0;
 
 private:

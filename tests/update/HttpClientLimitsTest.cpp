@@ -66,6 +66,16 @@ TEST_F(HttpLimits, AnEndlessBodyInMemoryEndsAtTheCap) {
     EXPECT_EQ(TryGet("http://h/"), HttpFailure::TooLarge);
 }
 
+TEST_F(HttpLimits, AFileWithoutALengthEndsAtItsCapWithNoByteBeyond) {
+    client.InputFileMode = true;
+    client.Body = "f.bin";
+    client.MaxFileBytes = 10;
+    Server().Reply("HTTP/1.0 200 OK\r\n\r\n");
+    Server().ReplyByteByByte(std::string(25, 'f'));
+    EXPECT_EQ(TryGet("http://h/f.bin"), HttpFailure::TooLarge);
+    EXPECT_EQ(files.Files["f.bin"]->Data, std::string(10, 'f'));
+}
+
 struct TimeLimitCase {
     const char* name;
     std::function<void(fakes::SocketScript&, HttpClient&)> arrange;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
@@ -89,7 +90,9 @@ TEST_F(UpdateCheckTest, DownloadsAnAcceptedApplicationWithProgressInTheCaption) 
 
     EXPECT_EQ(window.SaveDialogs(), std::vector<std::string>{"tool_1.02.exe"});
     ASSERT_EQ(transport->Downloads.size(), 1u);
-    EXPECT_EQ(transport->Downloads[0], (std::pair<std::string, std::string>{kAppUrl, "C:\\Downloads\\tool_1.02.exe"}));
+    // Downloaded beside the chosen file, then moved into its place.
+    EXPECT_EQ(transport->Downloads[0], (std::pair<std::string, std::string>{kAppUrl, "C:\\Downloads\\vel1.tmp"}));
+    EXPECT_EQ(files.Files, (std::map<std::string, std::string>{{"C:\\Downloads\\tool_1.02.exe", "body"}}));
     // The unknown size shows nothing; percentages stay right past 2 GiB.
     EXPECT_EQ(window.Captions(), (std::vector<std::string>{std::string(kCaption) + " (downloading 50%)",
                                                            std::string(kCaption) + " (downloading 100%)", kCaption}));
@@ -223,6 +226,89 @@ TEST_F(UpdateCheckTest, AFailedDownloadDropsTheRemainingOffersButKeepsWhatWasFou
     EXPECT_EQ(drives[1].NewFirmwareVersion, "QD2");
 }
 
+// The application offer with a digest of the bytes 0x00, 0x01, ... 0x1f.
+std::string ReplyWithDigest(const std::string& hex) {
+    return "[file version]\nversion=1.0\n\n[app version]\nversion=1.02\nurl=" + kAppUrl + "\nsha256=" + hex + "\n";
+}
+
+Sha256Digest CountingDigest() {
+    Sha256Digest digest{};
+    for (std::size_t i = 0; i < digest.size(); ++i) digest[i] = static_cast<std::uint8_t>(i);
+    return digest;
+}
+
+TEST_F(UpdateCheckTest, ADownloadReplacesTheChosenFileOnlyWhenCompleteAndMatchingItsDigest) {
+    const std::string kTarget = "C:\\Downloads\\tool_1.02.exe";
+    const std::string kTemporary = "C:\\Downloads\\vel1.tmp";
+    const std::string kHex = "000102030405060708090a0b0c0d0e0f101112131415161718191A1B1C1D1E1F";
+    std::string otherHex = kHex;
+    otherHex.back() = '0';
+    const struct {
+        const char* Name;
+        std::string Digest;  // the offer's sha256; empty: none
+        bool FileReadable;   // the downloaded file can be hashed
+        bool DownloadFails;
+        bool MoveFails;
+        std::string Failure;  // the check's message; empty: downloaded
+    } cases[] = {
+        {"no digest", "", true, false, false, ""},
+        {"matching digest, any case", kHex, true, false, false, ""},
+        {"another digest", otherHex, true, false, false, message::DownloadDamaged},
+        {"a digest of other length", kHex.substr(2), true, false, false, message::DownloadDamaged},
+        {"unreadable download", kHex, false, false, false, message::DownloadDamaged},
+        {"failed download", kHex, true, true, false, message::NotAvailable},
+        {"failed move into place", "", true, false, true, message::NotAvailable},
+    };
+    for (const auto& c : cases) {
+        window.Events.clear();
+        files.Files = {{kTarget, "the old file"}};
+        files.Removed.clear();
+        files.FailMove = c.MoveFails;
+        digest.Digest = c.FileReadable ? std::optional(CountingDigest()) : std::nullopt;
+        digest.Hashed.clear();
+        transport->Reply = c.Digest.empty() ? Reply(true, false) : ReplyWithDigest(c.Digest);
+        transport->Scripts[kAppUrl] = {{}, "the new file", c.DownloadFails};
+        window.Answers = {true};
+        window.SavePaths = {kTarget};
+
+        if (c.Failure.empty()) {
+            flow->CheckForUpdates();
+            EXPECT_EQ(window.Infos(), std::vector<std::string>{message::AppDownloaded}) << c.Name;
+            EXPECT_EQ(files.Files, (std::map<std::string, std::string>{{kTarget, "the new file"}})) << c.Name;
+        } else {
+            EXPECT_EQ(FailingCheck(), c.Failure) << c.Name;
+            EXPECT_TRUE(window.Infos().empty()) << c.Name << ": not announced";
+            EXPECT_EQ(files.Files, (std::map<std::string, std::string>{{kTarget, "the old file"}})) << c.Name;
+            EXPECT_EQ(files.Removed, std::vector<std::string>{kTemporary}) << c.Name;
+        }
+        // Only a finished download is hashed, and only when there is a digest to match.
+        const bool hashed = !c.Digest.empty() && !c.DownloadFails;
+        EXPECT_EQ(digest.Hashed, hashed ? std::vector<std::string>{kTemporary} : std::vector<std::string>{}) << c.Name;
+        files = fakes::FakeDownloadFiles{};
+    }
+}
+
+TEST_F(UpdateCheckTest, TheDownloadIsToldTheFreeSpaceOfTheTargetDiskOrNoLimitWhenUnknown) {
+    transport->Reply = Reply(true, true);
+    window.Answers = {true, true, true, true, true};
+    window.SavePaths = {std::string("C:\\a.exe"), std::string("C:\\q5.bin")};
+    files.FreeBytes = 12345;
+    window.WhileOpen = [&] {
+        if (window.SaveDialogs().size() == 2) files.FreeBytes = std::nullopt;
+    };
+    flow->CheckForUpdates();
+    EXPECT_EQ(transport->FreeBytesSeen, (std::vector<std::uint64_t>{12345, ~std::uint64_t{0}}));
+}
+
+TEST_F(UpdateCheckTest, NoTemporaryFileMeansNoDownload) {
+    transport->Reply = Reply(true, false);
+    window.Answers = {true};
+    window.SavePaths = {std::string("C:\\a.exe")};
+    files.FailCreate = true;
+    EXPECT_EQ(FailingCheck(), message::NotAvailable);
+    EXPECT_TRUE(transport->Downloads.empty());
+}
+
 TEST_F(UpdateCheckTest, ACheckAfterAFailureRunsNormally) {
     transport->FailFetch = true;
     EXPECT_EQ(FailingCheck(), message::NotAvailable);
@@ -236,10 +322,10 @@ TEST_F(UpdateCheckTest, ExhaustedMemoryFailsWithItsOwnMessage) {
     struct Exhausted final : UpdateTransport {
         void SetProxy(const std::string&, std::int32_t) override {}
         std::string Fetch(const std::string&) override { throw std::bad_alloc(); }
-        void Download(const std::string&, const std::string&, const DownloadProgress&) override {}
+        void Download(const std::string&, const std::string&, const DownloadProgress&, std::uint64_t) override {}
         void Abort() noexcept override {}
     };
-    UpdateFlow exhausted(drives, store, hosts, std::make_unique<Exhausted>(), window, kCaption);
+    UpdateFlow exhausted(drives, store, hosts, std::make_unique<Exhausted>(), digest, files, window, kCaption);
     try {
         exhausted.CheckForUpdates();
         ADD_FAILURE() << "the check did not fail";
@@ -322,12 +408,12 @@ TEST_F(UpdateCheckTest, DestroyingTheFlowAbortsTheTransfer) {
         explicit Counting(int& aborts) : aborts_(aborts) {}
         void SetProxy(const std::string&, std::int32_t) override {}
         std::string Fetch(const std::string&) override { return {}; }
-        void Download(const std::string&, const std::string&, const DownloadProgress&) override {}
+        void Download(const std::string&, const std::string&, const DownloadProgress&, std::uint64_t) override {}
         void Abort() noexcept override { ++aborts_; }
         int& aborts_;
     };
     int aborts = 0;
-    { const UpdateFlow doomed(drives, store, hosts, std::make_unique<Counting>(aborts), window, kCaption); }
+    { const UpdateFlow doomed(drives, store, hosts, std::make_unique<Counting>(aborts), digest, files, window, kCaption); }
     EXPECT_EQ(aborts, 1);
 }
 

@@ -11,6 +11,7 @@
 #include "drives/DriveTable.h"
 #include "update/UpdateError.h"
 #include "update/UpdateFlow.h"
+#include "tests/fakes/FakeDownloadFiles.h"
 #include "tests/fakes/FakeSettingsStore.h"
 #include "tests/fakes/FakeUpdateTransport.h"
 #include "tests/fakes/FakeUpdateWindowSide.h"
@@ -25,7 +26,8 @@ protected:
         auto owned = std::make_unique<fakes::FakeUpdateTransport>();
         transport = owned.get();
         transport->Reply = "[file version]\nversion=1.0\n";
-        flow = std::make_unique<UpdateFlow>(drives, store, hosts, std::move(owned), window, kCaption);
+        transport->Disk = &files.Files;
+        flow = std::make_unique<UpdateFlow>(drives, store, hosts, std::move(owned), digest, files, window, kCaption);
     }
 
     // Stored choices that make the first tick check quietly without asking.
@@ -46,6 +48,8 @@ protected:
     fakes::FakeSettingsStore store;
     fakes::FakeUpdateHostSource hosts;
     fakes::FakeUpdateWindowSide window;
+    fakes::FakeFileDigest digest;
+    fakes::FakeDownloadFiles files;
     fakes::FakeUpdateTransport* transport = nullptr;  // owned by the flow
     std::unique_ptr<UpdateFlow> flow;
 };

@@ -27,6 +27,9 @@ upgrade2", ... in manifest order. Leave out "application" for no offer.
 
 Routes for abuse tests:
     /test/redirect-self       302 to itself
+    /test/moved/NAME          302 to /files/NAME
+    /test/redirect-chain/N    302 to /test/redirect-chain/N+1, never ending and never repeating
+    /test/damaged/NAME        the file NAME with its first byte changed: same length, another SHA-256
     /test/no-length/N         N bytes, no Content-Length, then close
     /test/bytes/N             N deterministic bytes (byte i = (i * 31 + 7) mod 256)
     /test/status/CODE         that status with a small HTML body
@@ -187,14 +190,21 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return host
         return self.server.server_address[0]
 
-    def serve_file(self, name):
-        # Only plain names inside the root: no folders, no way out of it.
+    def file_in_root(self, name):
+        """The full path of a plain file name inside the root, or None (after
+        a 404) for anything else: no folders, no way out of the root."""
         if not name or name != os.path.basename(name) or name in (".", "..") or "\\" in name:
             self.simple(404, b"<html><body>Not Found</body></html>")
-            return
+            return None
         full = os.path.join(self.server.root, name)
         if not os.path.isfile(full):
             self.simple(404, b"<html><body>Not Found</body></html>")
+            return None
+        return full
+
+    def serve_file(self, name):
+        full = self.file_in_root(name)
+        if full is None:
             return
         size = os.path.getsize(full)
         self.send_response(200)
@@ -208,9 +218,32 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     break
                 self.wfile.write(chunk)
 
+    def redirect(self, location):
+        self.send_response(302)
+        self.send_header("Location", location)
+        self.send_header("Content-Length", "8")
+        self.end_headers()
+        self.wfile.write(b"redirect")
+
+    def serve_damaged(self, name):
+        full = self.file_in_root(urllib.parse.unquote(name))
+        if full is None:
+            return
+        with open(full, "rb") as handle:
+            body = bytearray(handle.read())
+        if body:
+            body[0] ^= 0xFF
+        self.simple(200, bytes(body), "application/octet-stream")
+
     def test_route(self, route):
         name, _, argument = route.partition("/")
-        if name == "redirect-self":
+        if name == "moved" and argument:
+            self.redirect("/files/" + argument)
+        elif name == "redirect-chain" and argument.isdigit():
+            self.redirect("/test/redirect-chain/%d" % (int(argument) + 1))
+        elif name == "damaged":
+            self.serve_damaged(argument)
+        elif name == "redirect-self":
             self.send_response(302)
             self.send_header("Location", self.path)
             self.send_header("Content-Length", "8")

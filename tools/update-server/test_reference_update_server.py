@@ -157,6 +157,22 @@ class ServerTest(unittest.TestCase):
         self.assertEqual(self.get("/test/status/404")[0], 404)
         self.assertEqual(self.get("/test/nothing")[0], 404)
 
+    def test_download_routes_move_chain_and_damage_a_file(self):
+        status, headers, _ = self.get("/test/moved/Q5RT2B3-firmware.zip")
+        self.assertEqual((status, headers["Location"]), (302, "/files/Q5RT2B3-firmware.zip"))
+
+        status, headers, _ = self.get("/test/redirect-chain/4")
+        self.assertEqual((status, headers["Location"]), (302, "/test/redirect-chain/5"))
+
+        with open(os.path.join(HERE, "demo-files", "Q5RT2B3-firmware.zip"), "rb") as handle:
+            original = handle.read()
+        status, headers, body = self.get("/test/damaged/Q5RT2B3-firmware.zip")
+        self.assertEqual(status, 200)
+        self.assertEqual(len(body), len(original))
+        self.assertEqual(body[1:], original[1:])
+        self.assertNotEqual(body[0], original[0])
+        self.assertEqual(self.get("/test/damaged/..%2Fdemo-manifest.json")[0], 404)
+
     def test_takes_the_path_of_an_absolute_url_from_a_proxy(self):
         status, _, body = self.get("http://updates.example:8080/daveruri/daveruri.php?disk=")
         self.assertEqual(status, 200)

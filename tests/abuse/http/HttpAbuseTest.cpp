@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -101,9 +102,10 @@ public:
             throw;
         }
     }
-    void Download(const std::string& url, const std::string& path, const update::DownloadProgress& progress) override {
+    void Download(const std::string& url, const std::string& path, const update::DownloadProgress& progress,
+                  std::uint64_t freeBytes) override {
         try {
-            inner_.Download(url, path, progress);
+            inner_.Download(url, path, progress, freeBytes);
         } catch (const HttpError& error) {
             Kind = error.Kind();
             Text = error.what();
@@ -323,7 +325,7 @@ TEST_F(HttpAbuse, EndlessDownloadWithoutLengthIsEndedByTheWindowsCancel) {
                 safetyStopped = true;
                 transport.Abort();
             }
-        });
+        }, std::numeric_limits<std::uint64_t>::max());
     } catch (const HttpError&) {
         ended = true;
     }

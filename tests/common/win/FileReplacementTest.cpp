@@ -50,6 +50,27 @@ TEST_F(FileReplacementTest, NewBytesReplaceTheOldWhileAReaderHoldsItAndNothingEl
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
+TEST_F(FileReplacementTest, AFileWrittenBesideMovesOverTheOldOneOrLeavesBothWhenItCannot) {
+    const fs::path target = folder / "tool.exe";
+    std::ofstream(target, std::ios::binary) << "old";
+    std::string temporary;
+    ASSERT_EQ(CreateFileBeside(target.string(), temporary), "");
+    EXPECT_EQ(fs::path(temporary).parent_path(), folder);
+    EXPECT_EQ(fs::path(temporary).extension(), ".tmp");
+    std::ofstream(temporary, std::ios::binary) << "new";
+
+    // A folder where the file should go cannot be replaced.
+    const fs::path blocked = folder / "blocked";
+    fs::create_directories(blocked);
+    EXPECT_NE(MoveFileIntoPlace(temporary, blocked.string()), "");
+    EXPECT_EQ(Read(temporary), "new");
+    EXPECT_EQ(Read(target), "old");
+
+    EXPECT_EQ(MoveFileIntoPlace(temporary, target.string()), "");
+    EXPECT_EQ(Read(target), "new");
+    EXPECT_FALSE(fs::exists(temporary));
+}
+
 TEST_F(FileReplacementTest, AMissingFolderIsNamedWithTheSystemsWords) {
     const std::string missing = (folder / "missing").string();
     const std::string error = ReplaceFileContents(missing + "\\velmora_ssd.prom", "x");

@@ -2,12 +2,17 @@
 // the example drive set: the start-up question on a fresh profile and the
 // defaults it leaves in the registry, "Check for updates" from the menu
 // against a loopback server that offers a new application, and closing the
-// window while the check waits on a server that never answers.
+// window while the check waits on a server that never answers; downloads
+// that are damaged, redirected or redirected without end, over a file the
+// user already has.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "update/UpdateTexts.h"
@@ -17,6 +22,7 @@
 #include "tests/app/win/gui/ToolboxProcess.h"
 #include "tests/app/win/gui/UpdateTestSupport.h"
 #include "tests/app/win/gui/WindowProbe.h"
+#include "common/win/UniqueHandle.h"
 #include "tests/service/win/ServiceTestSupport.h"
 
 namespace velmora::testing {
@@ -138,13 +144,11 @@ TEST_F(ToolboxUpdates, FreshProfileGetsTheDefaultsAndTheQuestionHalfASecondAfter
 }
 
 TEST_F(ToolboxUpdates, CheckForUpdatesOffersTheNewApplicationAndConnectionSettingsCloseWithTheWindow) {
-    ASSERT_TRUE(DontAskAtStartUp());
     LoopbackUpdateServer server(LoopbackUpdateServer::Mode::Reply,
                                 "[file version]\r\nversion=1.0\r\n\r\n[app version]\r\nversion=1.02\r\n"
                                 "url=http://127.0.0.1:9/SMART_VELMORA_102.exe\r\n");
     ASSERT_TRUE(server.Listening());
-    const std::string host = server.HostText();
-    ASSERT_TRUE(SetUpdateHost(&host));
+    ASSERT_TRUE(UseLoopbackUpdateHost(server.HostText()));
     HWND window = StartToolbox();
     ASSERT_NE(window, nullptr);
 
@@ -171,11 +175,9 @@ TEST_F(ToolboxUpdates, CheckForUpdatesOffersTheNewApplicationAndConnectionSettin
 }
 
 TEST_F(ToolboxUpdates, ClosingTheWindowWhileTheCheckWaitsEndsTheProgramAtOnceWithoutABox) {
-    ASSERT_TRUE(DontAskAtStartUp());
     LoopbackUpdateServer server(LoopbackUpdateServer::Mode::Silent);
     ASSERT_TRUE(server.Listening());
-    const std::string host = server.HostText();
-    ASSERT_TRUE(SetUpdateHost(&host));
+    ASSERT_TRUE(UseLoopbackUpdateHost(server.HostText()));
     HWND window = StartToolbox();
     ASSERT_NE(window, nullptr);
 
@@ -195,6 +197,206 @@ TEST_F(ToolboxUpdates, ClosingTheWindowWhileTheCheckWaitsEndsTheProgramAtOnceWit
     if (ended) {
         EXPECT_EQ(toolbox_->ExitCode(), 0u);
     }
+}
+
+// ---- downloads
+
+// The download's bytes: byte i is (i * 31 + 7) mod 256; and their SHA-256.
+std::string DownloadBytes() {
+    std::string bytes(3000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 31 + 7) & 0xFF);
+    return bytes;
+}
+constexpr char kDownloadSha256[] = "8B5FC0E9B559ACD86A49017943707C53E283F26BB629CB20BCE913BAC9975C21";
+
+std::string Ok(const std::string& body) {
+    return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+std::string Found(const std::string& location) {
+    return "HTTP/1.0 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n";
+}
+
+// The update service of the download tests: the reply offers the
+// application at offerPath with the digest of DownloadBytes(); /file.bin
+// serves those bytes, /moved redirects to it, /damaged serves them with the
+// first byte changed, /chain/N redirects to /chain/N+1 without end.
+LoopbackUpdateServer::Answerer DownloadService(const std::string& host, const std::string& offerPath) {
+    return [host, offerPath](const std::string& path) {
+        if (path.rfind("/daveruri/", 0) == 0) {
+            return Ok("[file version]\r\nversion=1.0\r\n\r\n[app version]\r\nversion=1.02\r\nurl=http://" + host +
+                      offerPath + "\r\nsha256=" + kDownloadSha256 + "\r\n");
+        }
+        if (path == "/file.bin") return Ok(DownloadBytes());
+        if (path == "/moved") return Found("/file.bin");
+        if (path == "/damaged") {
+            std::string bytes = DownloadBytes();
+            bytes[0] = static_cast<char>(~bytes[0]);
+            return Ok(bytes);
+        }
+        if (path.rfind("/chain/", 0) == 0) return Found("/chain/" + std::to_string(std::stoi(path.substr(7)) + 1));
+        return std::string("HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+    };
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::string bytes;
+    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return "(missing)";
+    char chunk[4096];
+    DWORD got = 0;
+    while (::ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    return bytes;
+}
+
+bool WriteWhole(const std::string& path, const std::string& bytes) {
+    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+// The names in folder.
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+// A visible top-level window of process with a Yes button (the save
+// dialog's question, whose caption Wine leaves empty without a window
+// manager).
+HWND WindowWithYes(DWORD process) {
+    struct Search {
+        DWORD Process;
+        HWND Found;
+    } search{process, nullptr};
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            if (ProcessOf(hwnd) == s.Process && ::IsWindowVisible(hwnd) && DescendantById(hwnd, IDYES)) s.Found = hwnd;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+class ToolboxDownloads : public ToolboxUpdates {
+protected:
+    void SetUp() override {
+        ToolboxUpdates::SetUp();
+        char temp[MAX_PATH];
+        ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+        folder_ = std::string(temp) + "velmora-downloads-" + std::to_string(::GetCurrentProcessId());
+        ::CreateDirectoryA(folder_.c_str(), nullptr);
+        target_ = folder_ + "\\tool.exe";
+    }
+    void TearDown() override {
+        for (const std::string& name : FilesIn(folder_)) ::DeleteFileA((folder_ + "\\" + name).c_str());
+        ::RemoveDirectoryA(folder_.c_str());
+    }
+
+    // "Check for updates", Yes to the offer, the target chosen in the save
+    // dialog and its replacement confirmed; then the box that ends the
+    // check, its caption and text, closed.
+    std::pair<std::string, std::string> DownloadThroughTheMenu(HWND window) {
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_CHECK_FOR_UPDATES, 0), 0);
+        HWND offer = toolbox_->WaitForWindow("Confirm");
+        if (!offer || !WaitUntil([&] { return ButtonByText(offer, "&Yes") != nullptr; })) return {"no offer", {}};
+        ::PostMessageA(ButtonByText(offer, "&Yes"), BM_CLICK, 0, 0);
+        HWND save = toolbox_->WaitForWindow("Save As");
+        if (!save) return {"no save dialog", {}};
+        HWND name = DescendantById(save, 1148);  // the file name's combo box (cmb13)
+        if (!name) name = DescendantById(save, 1152);  // or its edit control (edt1)
+        if (!name) return {"no file name field", {}};
+        ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target_.c_str()));
+        ::PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(DescendantById(save, IDOK)));
+        // The file is there: the dialog asks before it is replaced.
+        HWND replace = nullptr;
+        WaitUntil([&] {
+            replace = WindowWithYes(toolbox_->Id());
+            return replace != nullptr;
+        });
+        if (!replace) return {"no replace question", {}};
+        ::PostMessageA(DescendantById(replace, IDYES), BM_CLICK, 0, 0);
+        HWND box = nullptr;
+        std::string caption;
+        WaitUntil([&] {
+            for (const char* title : {"Error", "Information"}) {
+                const std::vector<HWND> boxes = TopLevelWindows(title, toolbox_->Id());
+                if (!boxes.empty()) {
+                    box = boxes.front();
+                    caption = title;
+                }
+            }
+            // Shown once its text and button are there.
+            return box != nullptr && DescendantById(box, IDC_BOX_TEXT) != nullptr && !ButtonsOf(box).empty();
+        });
+        if (!box) return {"no box", {}};
+        const std::string text = TextById(box, IDC_BOX_TEXT);
+        for (HWND button : ButtonsOf(box)) ::PostMessageA(button, BM_CLICK, 0, 0);
+        WaitUntil([&] { return !AnyBoxOpen(); });
+        return {caption, text};
+    }
+
+    std::string folder_;
+    std::string target_;
+};
+
+TEST_F(ToolboxDownloads, OnlyAVerifiedDownloadReplacesTheFileAndAFailedOneLeavesItByteForByte) {
+    std::string offerPath = "/damaged";
+    std::mutex offerMutex;
+    std::string host;
+    LoopbackUpdateServer server([&](const std::string& path) {
+        const std::lock_guard lock(offerMutex);
+        return DownloadService(host, offerPath)(path);
+    });
+    ASSERT_TRUE(server.Listening());
+    host = server.HostText();
+    ASSERT_TRUE(UseLoopbackUpdateHost(host));
+    const std::string original = "the file the user had before\r\n";
+    ASSERT_TRUE(WriteWhole(target_, original));
+    HWND window = StartToolbox();
+    ASSERT_NE(window, nullptr);
+
+    // Bytes that do not match the offer's digest: deleted, not announced.
+    EXPECT_EQ(DownloadThroughTheMenu(window),
+              (std::pair<std::string, std::string>{"Error", update::message::DownloadDamaged}));
+    EXPECT_EQ(ReadWhole(target_), original);
+    EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"tool.exe"});
+
+    // A redirect that never ends: five hops followed, the sixth refused.
+    {
+        const std::lock_guard lock(offerMutex);
+        offerPath = "/chain/0";
+    }
+    const std::size_t asked = server.Paths().size();
+    EXPECT_EQ(DownloadThroughTheMenu(window),
+              (std::pair<std::string, std::string>{"Error", update::message::NotAvailable}));
+    std::vector<std::string> paths = server.Paths();
+    paths.erase(paths.begin(), paths.begin() + static_cast<std::ptrdiff_t>(std::min(asked + 1, paths.size())));
+    EXPECT_EQ(paths,
+              (std::vector<std::string>{"/chain/0", "/chain/1", "/chain/2", "/chain/3", "/chain/4", "/chain/5"}));
+    EXPECT_EQ(ReadWhole(target_), original);
+    EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"tool.exe"});
+
+    // A 302 to the file: followed, verified, and the file replaced.
+    {
+        const std::lock_guard lock(offerMutex);
+        offerPath = "/moved";
+    }
+    EXPECT_EQ(DownloadThroughTheMenu(window),
+              (std::pair<std::string, std::string>{"Information", update::message::AppDownloaded}));
+    EXPECT_EQ(ReadWhole(target_), DownloadBytes());
+    EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"tool.exe"});
+    CloseToolbox(window);
 }
 
 }  // namespace

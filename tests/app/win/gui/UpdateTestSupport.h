@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -77,13 +78,44 @@ inline bool SetUpdateHost(const std::string* host) {
            ERROR_SUCCESS;
 }
 
+// The one place of the registry settings an update test with a loopback
+// server needs: the toolbox asks host and never the start-up question.
+inline bool UseLoopbackUpdateHost(const std::string& host) { return DontAskAtStartUp() && SetUpdateHost(&host); }
+
 class LoopbackUpdateServer {
 public:
-    enum class Mode { Reply, Silent };
+    enum class Mode { Reply, Silent, Answer };
+    // The whole reply (status line, header, body) to a request for path
+    // (its query included).
+    using Answerer = std::function<std::string(const std::string& path)>;
 
     // Reply: every request gets status 200 with body, then the connection
     // closes. Silent: the request is read and nothing is ever sent.
-    explicit LoopbackUpdateServer(Mode mode, std::string body = {}) : mode_(mode), body_(std::move(body)) {
+    explicit LoopbackUpdateServer(Mode mode, std::string body = {}) : mode_(mode), body_(std::move(body)) { Start(); }
+    // Every request gets what answer says for its path, then the connection closes.
+    explicit LoopbackUpdateServer(Answerer answer) : mode_(Mode::Answer), answer_(std::move(answer)) { Start(); }
+    ~LoopbackUpdateServer() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    LoopbackUpdateServer(const LoopbackUpdateServer&) = delete;
+    LoopbackUpdateServer& operator=(const LoopbackUpdateServer&) = delete;
+
+    [[nodiscard]] bool Listening() const { return port_ != 0; }
+    [[nodiscard]] std::string HostText() const { return "127.0.0.1:" + std::to_string(port_); }
+    [[nodiscard]] int Requests() const { return requests_; }
+    [[nodiscard]] std::string FirstRequestLine() const {
+        const std::lock_guard lock(mutex_);
+        return firstRequestLine_;
+    }
+    // The paths asked, in order.
+    [[nodiscard]] std::vector<std::string> Paths() const {
+        const std::lock_guard lock(mutex_);
+        return paths_;
+    }
+
+private:
+    void Start() {
         listener_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         if (!listener_) return;
         sockaddr_in address{};
@@ -99,22 +131,7 @@ public:
         port_ = ntohs(address.sin_port);
         thread_ = std::thread([this] { Serve(); });
     }
-    ~LoopbackUpdateServer() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-    LoopbackUpdateServer(const LoopbackUpdateServer&) = delete;
-    LoopbackUpdateServer& operator=(const LoopbackUpdateServer&) = delete;
 
-    [[nodiscard]] bool Listening() const { return port_ != 0; }
-    [[nodiscard]] std::string HostText() const { return "127.0.0.1:" + std::to_string(port_); }
-    [[nodiscard]] int Requests() const { return requests_; }
-    [[nodiscard]] std::string FirstRequestLine() const {
-        const std::lock_guard lock(mutex_);
-        return firstRequestLine_;
-    }
-
-private:
     // Waits up to 50 ms for the socket to become readable.
     static bool Readable(SOCKET socket) {
         fd_set set;
@@ -138,9 +155,13 @@ private:
                 if (got <= 0) break;
                 request.append(chunk, static_cast<std::size_t>(got));
             }
+            const std::string line = request.substr(0, request.find("\r\n"));
+            const std::size_t pathStart = line.find(' ') + 1;
+            const std::string path = line.substr(pathStart, line.find(' ', pathStart) - pathStart);
             {
                 const std::lock_guard lock(mutex_);
-                if (firstRequestLine_.empty()) firstRequestLine_ = request.substr(0, request.find("\r\n"));
+                if (firstRequestLine_.empty()) firstRequestLine_ = line;
+                paths_.push_back(path);
             }
             ++requests_;
             if (mode_ == Mode::Silent) {
@@ -148,14 +169,21 @@ private:
                 continue;
             }
             const std::string reply =
-                "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body_.size()) + "\r\n\r\n" + body_;
-            ::send(client.get(), reply.data(), static_cast<int>(reply.size()), 0);
+                mode_ == Mode::Answer
+                    ? answer_(path)
+                    : "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body_.size()) + "\r\n\r\n" + body_;
+            for (std::size_t sent = 0; sent < reply.size();) {
+                const int n = ::send(client.get(), reply.data() + sent, static_cast<int>(reply.size() - sent), 0);
+                if (n <= 0) break;
+                sent += static_cast<std::size_t>(n);
+            }
             ::shutdown(client.get(), SD_SEND);
         }
     }
 
     Mode mode_;
     std::string body_;
+    Answerer answer_;
     win::WinsockScope winsock_;
     win::SocketHandle listener_;
     std::uint16_t port_ = 0;
@@ -163,6 +191,7 @@ private:
     std::atomic<int> requests_{0};
     mutable std::mutex mutex_;
     std::string firstRequestLine_;
+    std::vector<std::string> paths_;
     std::thread thread_;
 };
 

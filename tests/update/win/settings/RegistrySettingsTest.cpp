@@ -17,6 +17,7 @@
 #include "update/win/RegistrySettingsStore.h"
 #include "update/win/RegistryUpdateHost.h"
 #include "common/win/UniqueHandle.h"
+#include "tests/fakes/FakeDownloadFiles.h"
 #include "tests/fakes/FakeUpdateTransport.h"
 #include "tests/fakes/FakeUpdateWindowSide.h"
 
@@ -70,13 +71,15 @@ protected:
     // The update flow on this store; it writes the settings the toolbox's way.
     std::unique_ptr<UpdateFlow> FlowOn(SettingsStore& store) {
         return std::make_unique<UpdateFlow>(drives_, store, hosts_, std::make_unique<fakes::FakeUpdateTransport>(),
-                                            window_, "T");
+                                            digest_, files_, window_, "T");
     }
 
     HKEY root_ = HKEY_CURRENT_USER;  // the machine's for the update host
     DriveTable drives_;
     fakes::FakeUpdateHostSource hosts_;
     fakes::FakeUpdateWindowSide window_;
+    fakes::FakeFileDigest digest_;
+    fakes::FakeDownloadFiles files_;
 };
 
 TEST_F(RegistrySettingsTest, AFreshKeyGetsTheFourDefaultsAsDwords) {
