@@ -165,7 +165,7 @@ bool TSMART_VELMORA::ReadRequest(std::span<std::uint8_t, PIPE_REQUEST_SIZE> buff
 
 bool TSMART_VELMORA::WriteReply(std::span<const std::uint8_t, PIPE_REPLY_SIZE> buffer) {
     if (!WriteExactly(PipeHandle.get(), buffer, pipe_timing::ReplyTimeoutMs, StopSignal())) return false;
-    return FlushWithin(PipeHandle.get(), pipe_timing::FlushTimeoutMs, StopSignal());
+    return flushWatchdog_.FlushWithin(PipeHandle.get(), pipe_timing::FlushTimeoutMs, StopSignal());
 }
 
 }  // namespace velmora::win

@@ -1,0 +1,79 @@
+#include "service/win/FlushWatchdog.h"
+
+namespace velmora::win {
+namespace {
+
+// How often the watchdog looks at the deadline and the abort event while a
+// flush lasts.
+constexpr LONG kWatchPeriodMs = 50;
+constexpr LONGLONG kHundredNsPerMs = 10000;
+
+bool IsSet(HANDLE event) noexcept { return event != nullptr && ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
+
+}  // namespace
+
+FlushWatchdog::FlushWatchdog() noexcept
+    : timer_(::CreateWaitableTimerA(nullptr, FALSE, nullptr)), quit_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    if (!timer_ || !quit_) return;
+    thread_.reset(::CreateThread(nullptr, 0, Run, this, 0, nullptr));
+}
+
+FlushWatchdog::~FlushWatchdog() {
+    if (!thread_) return;
+    ::SetEvent(quit_.get());
+    ::WaitForSingleObject(thread_.get(), INFINITE);
+}
+
+DWORD WINAPI FlushWatchdog::Run(void* self) noexcept {
+    static_cast<FlushWatchdog*>(self)->Watch();
+    return 0;
+}
+
+void FlushWatchdog::Watch() noexcept {
+    const HANDLE handles[] = {quit_.get(), timer_.get()};
+    while (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) CancelIfDue();
+}
+
+void FlushWatchdog::CancelIfDue() noexcept {
+    const std::lock_guard<std::mutex> hold(lock_);
+    if (!armed_) return;  // a firing that raced the disarm
+    if (::GetTickCount64() >= deadline_ || IsSet(abort_)) ::CancelSynchronousIo(flushingThread_.get());
+}
+
+bool FlushWatchdog::Arm(DWORD timeoutMs, HANDLE abort) noexcept {
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        const DWORD thread = ::GetCurrentThreadId();
+        if (thread != flushingThreadId_ || !flushingThread_) {
+            flushingThread_.reset(::OpenThread(THREAD_TERMINATE, FALSE, thread));
+            flushingThreadId_ = flushingThread_ ? thread : 0;
+            if (!flushingThread_) return false;
+        }
+        armed_ = true;
+        deadline_ = ::GetTickCount64() + timeoutMs;
+        abort_ = abort;
+    }
+    LARGE_INTEGER due;
+    due.QuadPart = -kWatchPeriodMs * kHundredNsPerMs;  // relative
+    if (::SetWaitableTimer(timer_.get(), &due, kWatchPeriodMs, nullptr, nullptr, FALSE)) return true;
+    Disarm();
+    return false;
+}
+
+void FlushWatchdog::Disarm() noexcept {
+    ::CancelWaitableTimer(timer_.get());
+    // Taking the lock waits for a cancel being made right now.
+    const std::lock_guard<std::mutex> hold(lock_);
+    armed_ = false;
+}
+
+bool FlushWatchdog::FlushWithin(HANDLE handle, DWORD timeoutMs, HANDLE abort) noexcept {
+    if (!Valid() || !Arm(timeoutMs, abort)) return false;
+    const BOOL flushed = ::FlushFileBuffers(handle);
+    const DWORD error = ::GetLastError();
+    Disarm();
+    ::SetLastError(error);
+    return flushed != FALSE;
+}
+
+}  // namespace velmora::win
