@@ -3,9 +3,9 @@
 namespace velmora::win {
 namespace {
 
-// How often the watchdog looks at the deadline and the abort event while a
-// flush lasts.
-constexpr LONG kWatchPeriodMs = 50;
+// How often the watchdog looks at the deadline and the abort event while
+// flushes are being made.
+constexpr LONG kTickMs = 50;
 constexpr LONGLONG kHundredNsPerMs = 10000;
 
 bool IsSet(HANDLE event) noexcept { return event != nullptr && ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
@@ -22,6 +22,7 @@ FlushWatchdog::~FlushWatchdog() {
     if (!thread_) return;
     ::SetEvent(quit_.get());
     ::WaitForSingleObject(thread_.get(), INFINITE);
+    ::CancelWaitableTimer(timer_.get());
 }
 
 DWORD WINAPI FlushWatchdog::Run(void* self) noexcept {
@@ -31,37 +32,43 @@ DWORD WINAPI FlushWatchdog::Run(void* self) noexcept {
 
 void FlushWatchdog::Watch() noexcept {
     const HANDLE handles[] = {quit_.get(), timer_.get()};
-    while (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) CancelIfDue();
+    while (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) Tick();
 }
 
-void FlushWatchdog::CancelIfDue() noexcept {
+void FlushWatchdog::Tick() noexcept {
     const std::lock_guard<std::mutex> hold(lock_);
-    if (!armed_) return;  // a firing that raced the disarm
-    if (::GetTickCount64() >= deadline_ || IsSet(abort_)) ::CancelSynchronousIo(flushingThread_.get());
+    if (armed_) {
+        if (::GetTickCount64() >= deadline_ || IsSet(abort_)) ::CancelSynchronousIo(flushingThread_.get());
+    } else if (ticking_ && flushes_ == flushesAtLastTick_) {
+        // A whole tick without a flush: quiet until the next one.
+        ::CancelWaitableTimer(timer_.get());
+        ticking_ = false;
+    }
+    flushesAtLastTick_ = flushes_;
 }
 
 bool FlushWatchdog::Arm(DWORD timeoutMs, HANDLE abort) noexcept {
-    {
-        const std::lock_guard<std::mutex> hold(lock_);
-        const DWORD thread = ::GetCurrentThreadId();
-        if (thread != flushingThreadId_ || !flushingThread_) {
-            flushingThread_.reset(::OpenThread(THREAD_TERMINATE, FALSE, thread));
-            flushingThreadId_ = flushingThread_ ? thread : 0;
-            if (!flushingThread_) return false;
-        }
-        armed_ = true;
-        deadline_ = ::GetTickCount64() + timeoutMs;
-        abort_ = abort;
+    const std::lock_guard<std::mutex> hold(lock_);
+    const DWORD thread = ::GetCurrentThreadId();
+    if (thread != flushingThreadId_ || !flushingThread_) {
+        flushingThread_.reset(::OpenThread(THREAD_TERMINATE, FALSE, thread));
+        flushingThreadId_ = flushingThread_ ? thread : 0;
+        if (!flushingThread_) return false;
     }
-    LARGE_INTEGER due;
-    due.QuadPart = -kWatchPeriodMs * kHundredNsPerMs;  // relative
-    if (::SetWaitableTimer(timer_.get(), &due, kWatchPeriodMs, nullptr, nullptr, FALSE)) return true;
-    Disarm();
-    return false;
+    if (!ticking_) {
+        LARGE_INTEGER due;
+        due.QuadPart = -kTickMs * kHundredNsPerMs;  // relative
+        if (!::SetWaitableTimer(timer_.get(), &due, kTickMs, nullptr, nullptr, FALSE)) return false;
+        ticking_ = true;
+    }
+    armed_ = true;
+    ++flushes_;
+    deadline_ = ::GetTickCount64() + timeoutMs;
+    abort_ = abort;
+    return true;
 }
 
 void FlushWatchdog::Disarm() noexcept {
-    ::CancelWaitableTimer(timer_.get());
     // Taking the lock waits for a cancel being made right now.
     const std::lock_guard<std::mutex> hold(lock_);
     armed_ = false;

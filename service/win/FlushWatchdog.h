@@ -2,17 +2,19 @@
 // FlushFileBuffers on a pipe returns only when the client has read all it
 // was sent, with no limit of its own: a client that never reads would hold
 // the caller forever. A FlushWatchdog bounds such flushes. It is made once
-// and serves every flush for its whole life: a thread of its own sleeps on a
-// waitable timer. A flush arms the timer (due after 50 ms, then every 50 ms)
-// and disarms it when it returns, so a flush that ends within 50 ms, as every
-// client that reads does, wakes nobody. When the timer fires, the watchdog
-// cancels the flushing thread's synchronous I/O once the flush's limit has
-// passed or its abort event is set, and the flush then fails
-// (ERROR_OPERATION_ABORTED). Firing again every 50 ms covers a cancel that
-// came before the flush had begun; no cancel comes after FlushWithin returns.
+// and serves every flush for its whole life: a thread of its own waits on a
+// waitable timer that ticks every 50 ms while flushes are being made. At a
+// tick during a flush it cancels the flushing thread's synchronous I/O once
+// the flush's limit has passed or its abort event is set, and the flush then
+// fails (ERROR_OPERATION_ABORTED); ticking on covers a cancel that came
+// before the flush had begun. No cancel comes after FlushWithin returns. The
+// first flush after a quiet moment starts the timer; a tick that finds no
+// flush since the one before stops it, so an idle watchdog is never woken,
+// and a busy one costs a flush no system call of its own.
 
 #include <windows.h>
 
+#include <cstdint>
 #include <mutex>
 
 #include "common/win/UniqueHandle.h"
@@ -40,14 +42,17 @@ private:
     void Watch() noexcept;
     [[nodiscard]] bool Arm(DWORD timeoutMs, HANDLE abort) noexcept;
     void Disarm() noexcept;
-    void CancelIfDue() noexcept;
+    void Tick() noexcept;
 
     KernelHandle timer_;
     KernelHandle quit_;
     KernelHandle thread_;
 
-    std::mutex lock_;  // everything below; a cancel is made while holding it
+    std::mutex lock_;  // everything below; the timer is set, stopped and a cancel made while holding it
+    bool ticking_ = false;
     bool armed_ = false;
+    std::uint64_t flushes_ = 0;  // flushes begun, and as many as the last tick saw
+    std::uint64_t flushesAtLastTick_ = 0;
     ULONGLONG deadline_ = 0;
     HANDLE abort_ = nullptr;
     // CancelSynchronousIo needs a real handle with terminate access, not the

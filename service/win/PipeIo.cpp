@@ -33,7 +33,9 @@ bool TransferExactly(HANDLE handle, std::size_t size, DWORD timeoutMs, HANDLE ab
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     std::size_t done = 0;
     while (done < size) {
-        if (IsSet(abort)) return false;
+        // Between pieces only: a piece that has to wait sees abort in its
+        // wait, and one that completes at once takes no time worth cutting.
+        if (done > 0 && IsSet(abort)) return false;
         OverlappedOperation operation(handle, event.get());
         const DWORD chunk = static_cast<DWORD>(size - done);
         if (!operation.Started(call(done, chunk, operation.get()))) return false;

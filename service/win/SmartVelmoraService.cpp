@@ -151,8 +151,10 @@ void TSMART_VELMORA::ServeClients(HANDLE connectEvent) {
         }
         const ReplyBytes reply = builder_.Build(request);
         // A client that goes away early only loses its own reply.
-        static_cast<void>(WriteReply(reply));
-        // A stop that cut the exchange short ends the loop now.
+        if (WriteReply(reply)) continue;
+        // A stop that cut the exchange short ends the loop now; one that came
+        // while an exchange went through is carried out after the next wait,
+        // which takes one slice at most.
         ProcessRequests(false);
         if (StopRequested) return;
     }

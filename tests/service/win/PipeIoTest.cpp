@@ -141,15 +141,17 @@ TEST_F(PipePair, FlushToAClientThatNeverReadsIsCancelledAtTheBound) {
     EXPECT_TRUE(WaitForAvailable(3));
 }
 
-TEST_F(PipePair, OneWatchdogBoundsFlushAfterFlushAndSparesAFlushThatOutlastsAWatchPeriodInTime) {
+TEST_F(PipePair, OneWatchdogBoundsEveryFlushOfItsLifeAndSparesTheOnesThatEndInTime) {
     FlushWatchdog watchdog;
     const std::vector<std::uint8_t> reply(64, 0x55);
     ASSERT_TRUE(WriteExactly(server.get(), reply, 2000));
     EXPECT_FALSE(watchdog.FlushWithin(server.get(), kShortLimitMs));  // nobody reads yet
 
+    // Read only several ticks into the next flush: ticks before its limit
+    // leave it alone.
     ASSERT_TRUE(WriteExactly(server.get(), reply, 2000));
     std::thread reader([&] {
-        ::Sleep(200);  // several watch periods into the second flush
+        ::Sleep(200);
         std::vector<std::uint8_t> received(2 * reply.size());
         DWORD total = 0;
         while (total < received.size()) {
@@ -164,6 +166,14 @@ TEST_F(PipePair, OneWatchdogBoundsFlushAfterFlushAndSparesAFlushThatOutlastsAWat
     });
     EXPECT_TRUE(watchdog.FlushWithin(server.get(), 10000)) << ::GetLastError();
     reader.join();
+
+    // After a quiet spell (the timer stops) the next stuck flush is bounded again.
+    ::Sleep(300);
+    ASSERT_TRUE(WriteExactly(server.get(), reply, 2000));
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_FALSE(watchdog.FlushWithin(server.get(), kShortLimitMs));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    EXPECT_LT(::GetTickCount64() - start, 5000u);
 }
 
 TEST_F(PipePair, ASetAbortEventEndsAWaitingReadAndAStuckFlushLongBeforeTheirLimits) {
