@@ -36,15 +36,29 @@ void FlushWatchdog::Watch() noexcept {
 }
 
 void FlushWatchdog::Tick() noexcept {
-    const std::lock_guard<std::mutex> hold(lock_);
-    if (armed_) {
-        if (::GetTickCount64() >= deadline_ || IsSet(abort_)) ::CancelSynchronousIo(flushingThread_.get());
-    } else if (ticking_ && flushes_ == flushesAtLastTick_) {
-        // A whole tick without a flush: quiet until the next one.
-        ::CancelWaitableTimer(timer_.get());
-        ticking_ = false;
+    DWORD untilDeadline = 0;
+    std::uint64_t flush = 0;
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        if (armed_) {
+            const ULONGLONG now = ::GetTickCount64();
+            if (now >= deadline_ || IsSet(abort_)) {
+                ::CancelSynchronousIo(flushingThread_.get());
+            } else if (deadline_ - now < static_cast<ULONGLONG>(kTickMs)) {
+                // The limit falls before the next tick: meet it exactly.
+                untilDeadline = static_cast<DWORD>(deadline_ - now);
+                flush = flushes_;
+            }
+        } else if (ticking_ && flushes_ == flushesAtLastTick_) {
+            // A whole tick without a flush: quiet until the next one.
+            ::CancelWaitableTimer(timer_.get());
+            ticking_ = false;
+        }
+        flushesAtLastTick_ = flushes_;
     }
-    flushesAtLastTick_ = flushes_;
+    if (untilDeadline == 0 || ::WaitForSingleObject(quit_.get(), untilDeadline) != WAIT_TIMEOUT) return;
+    const std::lock_guard<std::mutex> hold(lock_);
+    if (armed_ && flushes_ == flush) ::CancelSynchronousIo(flushingThread_.get());
 }
 
 bool FlushWatchdog::Arm(DWORD timeoutMs, HANDLE abort) noexcept {
