@@ -6,10 +6,6 @@
 namespace velmora::win {
 namespace {
 
-// How often the flush's watchdog looks at the deadline and the abort event;
-// repeating also covers a cancel that came before the flush had begun.
-constexpr DWORD kWatchdogPeriodMs = 50;
-
 DWORD RemainingMs(ULONGLONG deadline) noexcept {
     const ULONGLONG now = ::GetTickCount64();
     return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
@@ -37,7 +33,9 @@ bool TransferExactly(HANDLE handle, std::size_t size, DWORD timeoutMs, HANDLE ab
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     std::size_t done = 0;
     while (done < size) {
-        if (IsSet(abort)) return false;
+        // Between pieces only: a piece that has to wait sees abort in its
+        // wait, and one that completes at once takes no time worth cutting.
+        if (done > 0 && IsSet(abort)) return false;
         OverlappedOperation operation(handle, event.get());
         const DWORD chunk = static_cast<DWORD>(size - done);
         if (!operation.Started(call(done, chunk, operation.get()))) return false;
@@ -48,37 +46,6 @@ bool TransferExactly(HANDLE handle, std::size_t size, DWORD timeoutMs, HANDLE ab
         done += bytes;
     }
     return true;
-}
-
-class TimerQueueTimer {
-public:
-    TimerQueueTimer() noexcept = default;
-    ~TimerQueueTimer() { Stop(); }
-    TimerQueueTimer(const TimerQueueTimer&) = delete;
-    TimerQueueTimer& operator=(const TimerQueueTimer&) = delete;
-    [[nodiscard]] bool Start(WAITORTIMERCALLBACK callback, void* context, DWORD dueMs, DWORD periodMs) noexcept {
-        return ::CreateTimerQueueTimer(&timer_, nullptr, callback, context, dueMs, periodMs,
-                                       WT_EXECUTEINTIMERTHREAD) != FALSE;
-    }
-    void Stop() noexcept {
-        // INVALID_HANDLE_VALUE: returns only after a running callback ended.
-        if (timer_ != nullptr) ::DeleteTimerQueueTimer(nullptr, timer_, INVALID_HANDLE_VALUE);
-        timer_ = nullptr;
-    }
-
-private:
-    HANDLE timer_ = nullptr;
-};
-
-struct FlushWatch {
-    HANDLE Thread;
-    ULONGLONG Deadline;
-    HANDLE Abort;
-};
-
-VOID CALLBACK CancelFlushWhenDue(PVOID context, BOOLEAN) noexcept {
-    const auto* watch = static_cast<const FlushWatch*>(context);
-    if (RemainingMs(watch->Deadline) == 0 || IsSet(watch->Abort)) ::CancelSynchronousIo(watch->Thread);
 }
 
 }  // namespace
@@ -95,25 +62,6 @@ bool WriteExactly(HANDLE handle, std::span<const std::uint8_t> bytes, DWORD time
                            [&](std::size_t offset, DWORD count, OVERLAPPED* overlapped) {
                                return ::WriteFile(handle, bytes.data() + offset, count, nullptr, overlapped);
                            });
-}
-
-bool FlushWithin(HANDLE handle, DWORD timeoutMs, HANDLE abort) noexcept {
-    // CancelSynchronousIo needs a real handle with terminate access, not the
-    // pseudo handle of GetCurrentThread.
-    KernelHandle thread(::OpenThread(THREAD_TERMINATE, FALSE, ::GetCurrentThreadId()));
-    if (!thread) return false;
-    // The timer is declared after the thread handle and its context, so it
-    // is deleted (and its callback finished) before they go.
-    const FlushWatch watch{thread.get(), ::GetTickCount64() + timeoutMs, abort};
-    TimerQueueTimer watchdog;
-    if (!watchdog.Start(CancelFlushWhenDue, const_cast<FlushWatch*>(&watch), kWatchdogPeriodMs, kWatchdogPeriodMs)) {
-        return false;
-    }
-    const BOOL flushed = ::FlushFileBuffers(handle);
-    const DWORD error = ::GetLastError();
-    watchdog.Stop();
-    ::SetLastError(error);
-    return flushed != FALSE;
 }
 
 }  // namespace velmora::win

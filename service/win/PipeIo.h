@@ -3,7 +3,8 @@
 // limit. A byte-mode pipe may deliver a record in pieces, so a transfer
 // takes as many calls as it needs until the limit passes. Every call still
 // pending when a transfer gives up is cancelled and waited for before the
-// function returns, so the caller's buffer may go away at once.
+// function returns, so the caller's buffer may go away at once. The flush
+// that follows a reply is bounded by FlushWatchdog.h.
 
 #include <windows.h>
 
@@ -20,12 +21,5 @@ namespace velmora::win {
 // True only when all bytes were written within timeoutMs, before abort.
 [[nodiscard]] bool WriteExactly(HANDLE handle, std::span<const std::uint8_t> bytes, DWORD timeoutMs,
                                 HANDLE abort = nullptr) noexcept;
-
-// FlushFileBuffers on a pipe returns only when the client has read all it
-// was sent, with no limit of its own: a client that never reads would hold
-// the caller forever. Here a timer cancels the calling thread's synchronous
-// I/O once timeoutMs have passed or abort is set, and the flush then fails
-// (ERROR_OPERATION_ABORTED).
-[[nodiscard]] bool FlushWithin(HANDLE handle, DWORD timeoutMs, HANDLE abort = nullptr) noexcept;
 
 }  // namespace velmora::win

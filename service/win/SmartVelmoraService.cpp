@@ -12,6 +12,7 @@
 #include "service/win/OverlappedOperation.h"
 #include "service/win/PipeIo.h"
 #include "service/win/PipeSecurity.h"
+#include "service/win/ServicePipe.h"
 
 namespace velmora::win {
 
@@ -19,9 +20,6 @@ namespace velmora::win {
 static_assert(std::string_view(kServiceName) == kDataServiceName);
 
 namespace {
-
-constexpr DWORD kPipeOpenMode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | WRITE_OWNER | FILE_FLAG_FIRST_PIPE_INSTANCE;
-constexpr DWORD kPipeMode = PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
 
 // Disconnects whatever client is on the pipe when a pass of the loop ends,
 // however it ends.
@@ -96,8 +94,7 @@ void TSMART_VELMORA::ServiceExecute() {
         FailExecute(umain_line::PipeNotCreated);
         return;
     }
-    PipeHandle.reset(::CreateNamedPipeA(kPipeName, kPipeOpenMode, kPipeMode, 1, PIPE_REPLY_SIZE, PIPE_REQUEST_SIZE,
-                                        kPipeDefaultTimeoutMs, security.Attributes()));
+    PipeHandle = CreateServicePipe(security);
     if (!PipeHandle) {
         FailExecute(umain_line::PipeNotCreated);
         return;
@@ -154,8 +151,10 @@ void TSMART_VELMORA::ServeClients(HANDLE connectEvent) {
         }
         const ReplyBytes reply = builder_.Build(request);
         // A client that goes away early only loses its own reply.
-        static_cast<void>(WriteReply(reply));
-        // A stop that cut the exchange short ends the loop now.
+        if (WriteReply(reply)) continue;
+        // A stop that cut the exchange short ends the loop now; one that came
+        // while an exchange went through is carried out after the next wait,
+        // which takes one slice at most.
         ProcessRequests(false);
         if (StopRequested) return;
     }
@@ -168,7 +167,7 @@ bool TSMART_VELMORA::ReadRequest(std::span<std::uint8_t, PIPE_REQUEST_SIZE> buff
 
 bool TSMART_VELMORA::WriteReply(std::span<const std::uint8_t, PIPE_REPLY_SIZE> buffer) {
     if (!WriteExactly(PipeHandle.get(), buffer, pipe_timing::ReplyTimeoutMs, StopSignal())) return false;
-    return FlushWithin(PipeHandle.get(), pipe_timing::FlushTimeoutMs, StopSignal());
+    return flushWatchdog_.FlushWithin(PipeHandle.get(), pipe_timing::FlushTimeoutMs, StopSignal());
 }
 
 }  // namespace velmora::win

@@ -15,6 +15,7 @@
 #include "common/WmiSource.h"
 #include "common/win/UniqueHandle.h"
 #include "service/PipeReplyBuilder.h"
+#include "service/win/FlushWatchdog.h"
 #include "servicehost/win/ServiceFramework.h"
 
 namespace velmora::win {
@@ -66,6 +67,8 @@ private:
     void FailExecute(std::int32_t line);
 
     PipeReplyBuilder builder_;
+    // One for the service's life: a flush costs no thread or timer of its own.
+    FlushWatchdog flushWatchdog_;
 };
 
 }  // namespace velmora::win

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/win/UniqueHandle.h"
+#include "service/win/FlushWatchdog.h"
 #include "service/win/OverlappedOperation.h"
 
 namespace velmora::win {
@@ -124,18 +125,55 @@ TEST_F(PipePair, FlushSucceedsOnceTheClientHasReadEverything) {
         DWORD got = 0;
         EXPECT_TRUE(::ReadFile(client.get(), received.data(), 64, &got, nullptr));
     });
-    EXPECT_TRUE(FlushWithin(server.get(), 10000));
+    FlushWatchdog watchdog;
+    EXPECT_TRUE(watchdog.FlushWithin(server.get(), 10000));
     reader.join();
 }
 
 TEST_F(PipePair, FlushToAClientThatNeverReadsIsCancelledAtTheBound) {
     const std::vector<std::uint8_t> reply(64, 0x77);
     ASSERT_TRUE(WriteExactly(server.get(), reply, 2000));
-    EXPECT_FALSE(FlushWithin(server.get(), kShortLimitMs));
+    FlushWatchdog watchdog;
+    EXPECT_FALSE(watchdog.FlushWithin(server.get(), kShortLimitMs));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
     // The thread's later synchronous I/O is not cancelled by a late timer.
     ClientWrite({1, 2, 3});
     EXPECT_TRUE(WaitForAvailable(3));
+}
+
+TEST_F(PipePair, OneWatchdogBoundsEveryFlushOfItsLifeAndSparesTheOnesThatEndInTime) {
+    FlushWatchdog watchdog;
+    const std::vector<std::uint8_t> reply(64, 0x55);
+    ASSERT_TRUE(WriteExactly(server.get(), reply, 2000));
+    EXPECT_FALSE(watchdog.FlushWithin(server.get(), kShortLimitMs));  // nobody reads yet
+
+    // Read only several ticks into the next flush: ticks before its limit
+    // leave it alone.
+    ASSERT_TRUE(WriteExactly(server.get(), reply, 2000));
+    std::thread reader([&] {
+        ::Sleep(200);
+        std::vector<std::uint8_t> received(2 * reply.size());
+        DWORD total = 0;
+        while (total < received.size()) {
+            DWORD got = 0;
+            if (!::ReadFile(client.get(), received.data() + total, static_cast<DWORD>(received.size() - total), &got,
+                            nullptr)) {
+                break;
+            }
+            total += got;
+        }
+        EXPECT_EQ(total, received.size());
+    });
+    EXPECT_TRUE(watchdog.FlushWithin(server.get(), 10000)) << ::GetLastError();
+    reader.join();
+
+    // After a quiet spell (the timer stops) the next stuck flush is bounded again.
+    ::Sleep(300);
+    ASSERT_TRUE(WriteExactly(server.get(), reply, 2000));
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_FALSE(watchdog.FlushWithin(server.get(), kShortLimitMs));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    EXPECT_LT(::GetTickCount64() - start, 5000u);
 }
 
 TEST_F(PipePair, ASetAbortEventEndsAWaitingReadAndAStuckFlushLongBeforeTheirLimits) {
@@ -150,7 +188,8 @@ TEST_F(PipePair, ASetAbortEventEndsAWaitingReadAndAStuckFlushLongBeforeTheirLimi
     const ULONGLONG start = ::GetTickCount64();
     std::array<std::uint8_t, 520> buffer{};
     EXPECT_FALSE(ReadExactly(server.get(), buffer, 10000, abort.get()));
-    EXPECT_FALSE(FlushWithin(server.get(), 10000, abort.get()));  // nobody reads the reply
+    FlushWatchdog watchdog;
+    EXPECT_FALSE(watchdog.FlushWithin(server.get(), 10000, abort.get()));  // nobody reads the reply
     EXPECT_LT(::GetTickCount64() - start, 1000u);
     stopper.join();
 }

@@ -10,3 +10,10 @@ add_executable(service_bench ${PROJECT_SOURCE_DIR}/tests/service/win/bench/Servi
 target_link_libraries(service_bench PRIVATE velmora_service_win)
 target_include_directories(service_bench PRIVATE ${PROJECT_SOURCE_DIR})
 velmora_warnings(service_bench)
+
+# The floor the benchmark compares the service with: the same pipe code
+# without the data source, the SCM or the flush bound.
+add_executable(service_floor ${PROJECT_SOURCE_DIR}/tests/service/win/bench/ServiceFloor.cpp)
+target_link_libraries(service_floor PRIVATE velmora_service_win)
+target_include_directories(service_floor PRIVATE ${PROJECT_SOURCE_DIR})
+velmora_warnings(service_floor)

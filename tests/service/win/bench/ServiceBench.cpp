@@ -1,9 +1,12 @@
 // Sequential exchanges against the running service, as the toolbox makes
 // them (open, request, reply, close), timed one by one. Prints exchanges per
-// second and the 50th and 99th percentile latency. Not a test: run it with
-// scripts/bench-service.sh, which installs the service with a drive set.
+// second and the 50th and 99th percentile latency, and appends each
+// latency (ms, one a line) to the latency file when one is named, so that
+// the script can pool rounds. Not a test: run it with
+// scripts/bench-service.sh, which installs the service with a drive set and
+// runs the floor (service_floor) in turn with it.
 //
-//   service_bench [count] [interface type] [drive number] [instance name]
+//   service_bench [count] [interface type] [drive number] [instance name] [latency file]
 
 #include <windows.h>
 
@@ -33,6 +36,7 @@ double Percentile(const std::vector<double>& sorted, double fraction) {
 int main(int argc, char** argv) {
     using namespace velmora;
     const int count = argc > 1 ? std::atoi(argv[1]) : 2000;
+    const char* latencyFile = argc > 5 ? argv[5] : nullptr;
     PipeRequest request;
     request.InterfaceType = argc > 2 ? std::atoi(argv[2]) : kInterfaceSata;
     request.DriveNumber = argc > 3 ? std::atoi(argv[3]) : 0;
@@ -67,6 +71,15 @@ int main(int argc, char** argv) {
     LARGE_INTEGER finish;
     ::QueryPerformanceCounter(&finish);
     const double totalMs = Milliseconds(finish.QuadPart - begin.QuadPart, frequency.QuadPart);
+    if (latencyFile != nullptr) {
+        std::FILE* file = std::fopen(latencyFile, "a");
+        if (file == nullptr) {
+            std::fprintf(stderr, "cannot open %s\n", latencyFile);
+            return 2;
+        }
+        for (double latency : latencies) std::fprintf(file, "%.4f\n", latency);
+        std::fclose(file);
+    }
     std::sort(latencies.begin(), latencies.end());
     std::printf("exchanges %d, failed %d, with data %d\n", count, failed, dataValid);
     std::printf("total %.0f ms, %.0f exchanges/s\n", totalMs, 1000.0 * count / totalMs);
