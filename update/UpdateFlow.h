@@ -14,7 +14,7 @@
 // command finishes quietly (its failure dropped), touching neither the
 // window nor the drive table again, and no command starts. The flow must be
 // destroyed only while not Busy(); the drive table, the store, the host
-// source and the window side must outlive it.
+// and trust sources, the cryptography and the window side must outlive it.
 
 #include <cstdint>
 #include <memory>
@@ -25,6 +25,8 @@
 #include "update/ProxySettings.h"
 #include "update/SettingsStore.h"
 #include "update/UpdateHost.h"
+#include "update/ReplyTrust.h"
+#include "update/UpdateCrypto.h"
 #include "update/UpdateOffer.h"
 #include "update/UpdateTransport.h"
 #include "update/UpdateWindowSide.h"
@@ -34,8 +36,10 @@ namespace velmora::update {
 class UpdateFlow {
 public:
     // baseCaption: the main window's caption, restored after every check.
-    UpdateFlow(DriveTable& drives, SettingsStore& store, UpdateHostSource& hosts,
-               std::unique_ptr<UpdateTransport> transport, UpdateWindowSide& window, std::string baseCaption);
+    // trust and crypto check each reply (update/ReplyTrust.h).
+    UpdateFlow(DriveTable& drives, SettingsStore& store, UpdateHostSource& hosts, UpdateTrustSource& trust,
+               UpdateCrypto& crypto, std::unique_ptr<UpdateTransport> transport, UpdateWindowSide& window,
+               std::string baseCaption);
     ~UpdateFlow();  // aborts a transfer in progress
     UpdateFlow(const UpdateFlow&) = delete;
     UpdateFlow& operator=(const UpdateFlow&) = delete;
@@ -90,6 +94,8 @@ private:
     DriveTable& drives_;
     SettingsStore& store_;
     UpdateHostSource& hosts_;
+    UpdateTrustSource& trust_;
+    UpdateCrypto& crypto_;
     std::unique_ptr<UpdateTransport> transport_;
     UpdateWindowSide& window_;
     std::string baseCaption_;

@@ -30,8 +30,8 @@ SaveFileSettings DownloadSaveSettings(const std::string& proposedName) {
 
 MainWindowUpdateSide::MainWindowUpdateSide(DriveTable& drives, MainWindowLogic& logic, std::string baseCaption)
     : logic_(logic),
-      flow_(drives, store_, hosts_, std::make_unique<update::HttpUpdateTransport>(sockets_, clock_, files_), *this,
-            std::move(baseCaption)) {}
+      flow_(drives, store_, hosts_, trust_, crypto_,
+            std::make_unique<update::HttpUpdateTransport>(sockets_, clock_, files_), *this, std::move(baseCaption)) {}
 
 bool MainWindowUpdateSide::Confirm(const std::string& text) { return ShowConfirmBox(window_, text); }
 

@@ -18,7 +18,9 @@
 #include "update/UpdateWindowSide.h"
 #include "update/win/MessagePump.h"
 #include "update/win/RegistrySettingsStore.h"
+#include "update/win/CngCrypto.h"
 #include "update/win/RegistryUpdateHost.h"
+#include "update/win/RegistryUpdateTrust.h"
 #include "update/win/WinsockSocket.h"
 
 namespace velmora::win {
@@ -57,6 +59,8 @@ private:
     MessagePumpClock clock_;
     StdioFileSinkFactory files_;
     update::win::RegistryUpdateHost hosts_;
+    update::win::RegistryUpdateTrust trust_;
+    CngUpdateCrypto crypto_;
     update::win::RegistrySettingsStore store_;
     update::UpdateFlow flow_;  // last: destroyed first, while its seams live
 };

@@ -172,6 +172,16 @@ TEST_F(UpdateCheckTest, ASecondCheckDuringTheFirstIsRefusedAndTheFirstGoesOn) {
     ExpectBaseCaptionRestored();
 }
 
+TEST_F(UpdateCheckTest, ASignedReplyIsOfferedUnderTheDefaultPolicy) {
+    trust.Settings.RequireSigned = true;
+    transport->Reply = fakes::SignReply(
+        "[file version]\nversion=1.0\n\n[app version]\nversion=1.02\nurl=" + kAppUrl + "\nsha256=" +
+        std::string(64, '0') + "\n");
+    flow->CheckForUpdates();
+    EXPECT_EQ(window.Questions(), std::vector<std::string>{message::AppQuestion});
+    EXPECT_EQ(trust.Reads, 1);
+}
+
 TEST_F(UpdateCheckTest, FailuresEndTheCheckWithTheirMessage) {
     struct Case {
         const char* Name;
@@ -187,6 +197,12 @@ TEST_F(UpdateCheckTest, FailuresEndTheCheckWithTheirMessage) {
          message::NotAvailable, 0},
         {"error page instead of a reply", [this] { transport->Reply = "<html>502 Bad Gateway</html>"; },
          message::UpdateManually, 1},
+        {"unsigned reply under RequireSignedUpdates 1",
+         [this] {
+             trust.Settings.RequireSigned = true;
+             transport->Reply = Reply(true, true);
+         },
+         message::NotVerified, 1},
         {"download fails",
          [this] {
              transport->Reply = Reply(true, true);
@@ -202,6 +218,7 @@ TEST_F(UpdateCheckTest, FailuresEndTheCheckWithTheirMessage) {
         transport->FailFetch = false;
         transport->Reply = Reply(false, false);
         hosts.Setting = {};
+        trust.Settings.RequireSigned = false;
         drives[0].NewFirmwareVersion = "stale";
         c.Arrange();
         EXPECT_EQ(FailingCheck(), c.Message) << c.Name;
@@ -239,7 +256,7 @@ TEST_F(UpdateCheckTest, ExhaustedMemoryFailsWithItsOwnMessage) {
         void Download(const std::string&, const std::string&, const DownloadProgress&) override {}
         void Abort() noexcept override {}
     };
-    UpdateFlow exhausted(drives, store, hosts, std::make_unique<Exhausted>(), window, kCaption);
+    UpdateFlow exhausted(drives, store, hosts, trust, crypto, std::make_unique<Exhausted>(), window, kCaption);
     try {
         exhausted.CheckForUpdates();
         ADD_FAILURE() << "the check did not fail";
@@ -327,7 +344,10 @@ TEST_F(UpdateCheckTest, DestroyingTheFlowAbortsTheTransfer) {
         int& aborts_;
     };
     int aborts = 0;
-    { const UpdateFlow doomed(drives, store, hosts, std::make_unique<Counting>(aborts), window, kCaption); }
+    {
+        const UpdateFlow doomed(drives, store, hosts, trust, crypto, std::make_unique<Counting>(aborts), window,
+                                kCaption);
+    }
     EXPECT_EQ(aborts, 1);
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // The update flow with every seam faked: a drive table, a settings store in
-// memory, the update host setting, the scripted network and the recorded
-// window. The transport is the flow's own; `transport` points at it.
+// memory, the update host and trust settings, the cryptography, the
+// scripted network and the recorded window. The transport is the flow's
+// own; `transport` points at it. The flow's tests are about how offers are
+// presented (what a reply may offer has its own table, ReplyTrustTest), so
+// their replies go unsigned under RequireSignedUpdates 0.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +14,7 @@
 #include "drives/DriveTable.h"
 #include "update/UpdateError.h"
 #include "update/UpdateFlow.h"
+#include "tests/fakes/FakeReplyTrust.h"
 #include "tests/fakes/FakeSettingsStore.h"
 #include "tests/fakes/FakeUpdateTransport.h"
 #include "tests/fakes/FakeUpdateWindowSide.h"
@@ -25,7 +29,8 @@ protected:
         auto owned = std::make_unique<fakes::FakeUpdateTransport>();
         transport = owned.get();
         transport->Reply = "[file version]\nversion=1.0\n";
-        flow = std::make_unique<UpdateFlow>(drives, store, hosts, std::move(owned), window, kCaption);
+        trust.Settings.RequireSigned = false;
+        flow = std::make_unique<UpdateFlow>(drives, store, hosts, trust, crypto, std::move(owned), window, kCaption);
     }
 
     // Stored choices that make the first tick check quietly without asking.
@@ -45,6 +50,8 @@ protected:
     DriveTable drives;
     fakes::FakeSettingsStore store;
     fakes::FakeUpdateHostSource hosts;
+    fakes::FakeUpdateTrustSource trust;
+    fakes::FakeUpdateCrypto crypto;
     fakes::FakeUpdateWindowSide window;
     fakes::FakeUpdateTransport* transport = nullptr;  // owned by the flow
     std::unique_ptr<UpdateFlow> flow;

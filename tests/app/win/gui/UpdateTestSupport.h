@@ -1,7 +1,7 @@
 #pragma once
 // What the update tests of the toolbox need: the user's update settings in
 // the registry (the toolbox runs as the same user), the machine-wide update
-// host, and a loopback HTTP server on a thread of this process that either
+// host, the tests' signing key trusted machine-wide, and a loopback HTTP server on a thread of this process that either
 // answers every request with one reply or accepts and stays silent.
 
 #include <winsock2.h>
@@ -74,6 +74,30 @@ inline bool SetUpdateHost(const std::string* host) {
     }
     return ::RegSetValueExA(key.get(), update::setting::UpdateHost, 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(host->c_str()), static_cast<DWORD>(host->size() + 1)) ==
+           ERROR_SUCCESS;
+}
+
+// The public point of the tests' signing key (tests/data/update/
+// test-signing-key.pem), as UpdateTrustedKey takes it:
+//   openssl ec -in test-signing-key.pem -pubout -outform DER | tail -c 65 | base64 -w0
+inline constexpr char kTestSigningKeyPoint[] =
+    "BM1+pvbKHjm8y8b2IfBrdaiPlUTEln0LMCNSIFQJJcV1NEUNXuIOxpv23+YEMOXTc1Bgsyj8ARktXaJPLXGhC4M=";
+
+// HKLM UpdateTrustedKey = the tests' key, or removed when false: replies
+// the tests sign are trusted, as an organisation's mirror would be.
+inline bool TrustTestSigningKey(bool trusted = true) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKeyPath, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                          nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    win::RegistryKey key(raw);
+    if (!trusted) {
+        const LSTATUS result = ::RegDeleteValueA(key.get(), update::setting::UpdateTrustedKey);
+        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+    }
+    return ::RegSetValueExA(key.get(), update::setting::UpdateTrustedKey, 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(kTestSigningKeyPoint), sizeof kTestSigningKeyPoint) ==
            ERROR_SUCCESS;
 }
 
