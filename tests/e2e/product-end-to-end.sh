@@ -123,7 +123,7 @@ for replies in tampered unsigned; do
   other_pid=$update_server_pid
   wine reg add "$machine_key" /v UpdateHost /t REG_SZ /d "127.0.0.1:$update_server_port" /f >/dev/null 2>&1
   cli updates --json >"$work/updates-$replies.json" 2>"$work/updates-$replies.err"; status=$?
-  check "a $replies reply: updates exits 4 and says it could not be verified" \
+  check "updates refuses the $replies reply: exit 4 and the could-not-be-verified message" \
     bash -c '[ "$1" -eq 4 ] && [ "$(tr -d "\r" <"$2")" = "$3" ] && [ ! -s "$4" ]' _ \
     "$status" "$work/updates-$replies.err" "$refused" "$work/updates-$replies.json"
   if [ "$replies" = unsigned ]; then
