@@ -6,7 +6,6 @@
 #include "common/JsonText.h"
 #include "update/UpdateError.h"
 #include "update/UpdateExchange.h"
-#include "update/UpdateReplyParser.h"
 #include "update/UpdateTexts.h"
 
 namespace velmora::cli {
@@ -34,17 +33,14 @@ std::string TerminalSafe(std::string text) {
 
 }  // namespace
 
-std::vector<UpdateOffer> ListUpdateOffers(update::UpdateTransport& transport, update::UpdateHostSource& hosts,
-                                          const update::ProxySettings& proxy, DriveTable& drives) {
-    std::string body;
+std::vector<UpdateOffer> ListUpdateOffers(const OfferSources& sources, const update::ProxySettings& proxy,
+                                          DriveTable& drives) {
     try {
-        body = update::FetchUpdateReply(transport, hosts, proxy, drives);
+        const std::string body = update::FetchUpdateReply(sources.Transport, sources.Hosts, proxy, drives);
+        return update::ReadTrustedOffers(body, drives, sources.Crypto, sources.Trust);
     } catch (const std::bad_alloc&) {
         throw update::UpdateError(kOutOfMemoryText);
     }
-    std::vector<UpdateOffer> offers;
-    update::ParseUpdateReply(body, drives, offers);
-    return offers;
 }
 
 std::string FormatOffersText(const std::vector<UpdateOffer>& offers) {
@@ -55,6 +51,7 @@ std::string FormatOffersText(const std::vector<UpdateOffer>& offers) {
         line += ": version " + offer.OfferedVersion;
         line += ", file " + (offer.FileName.empty() ? std::string("(none)") : offer.FileName);
         line += ", " + offer.Url;
+        if (!offer.Verified) line += " (unverified)";
         text += TerminalSafe(std::move(line)) + '\n';
     }
     return text;
@@ -75,7 +72,7 @@ std::string FormatOffersJson(const std::vector<UpdateOffer>& offers) {
         AppendJsonString(out, offer.FileName);
         out += ", \"url\": ";
         AppendJsonString(out, offer.Url);
-        out += '}';
+        out += offer.Verified ? ", \"verified\": true}" : ", \"verified\": false}";
     }
     out += "]}\n";
     return out;

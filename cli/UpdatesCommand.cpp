@@ -9,15 +9,15 @@
 
 namespace velmora::cli {
 
-ConsoleOutput RunUpdates(WmiSource& wmi, DeviceIo& devices, update::UpdateTransport& transport,
-                         update::UpdateHostSource& hosts, const update::ProxySettings& proxy, bool json) {
+ConsoleOutput RunUpdates(WmiSource& wmi, DeviceIo& devices, const OfferSources& sources,
+                         const update::ProxySettings& proxy, bool json) {
     if (auto refused = RefuseUnsupportedOs(wmi)) return *refused;
     ConsoleOutput output;
     // The window checks for updates with whatever drives it found, none included.
     DriveTable table;
     (void)EnumerateDrives(table, wmi, devices, OSVersionPrefix);
     try {
-        const std::vector<update::UpdateOffer> offers = ListUpdateOffers(transport, hosts, proxy, table);
+        const std::vector<update::UpdateOffer> offers = ListUpdateOffers(sources, proxy, table);
         output.Out = json ? FormatOffersJson(offers) : FormatOffersText(offers);
     } catch (const update::UpdateError& error) {
         output.Err = std::string(error.what()) + "\n";

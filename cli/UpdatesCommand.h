@@ -3,8 +3,7 @@
 // offers without downloading anything or asking anything.
 
 #include "update/ProxySettings.h"
-#include "update/UpdateHost.h"
-#include "update/UpdateTransport.h"
+#include "cli/OfferListing.h"
 #include "cli/StatusCommand.h"
 #include "common/DeviceIo.h"
 #include "common/WmiSource.h"
@@ -13,7 +12,7 @@ namespace velmora::cli {
 
 // Enumerates the maker's drives (after the OS check) and lists the offers.
 // The user message of a failed check goes to Err with exit status 4.
-[[nodiscard]] ConsoleOutput RunUpdates(WmiSource& wmi, DeviceIo& devices, update::UpdateTransport& transport,
-                                       update::UpdateHostSource& hosts, const update::ProxySettings& proxy, bool json);
+[[nodiscard]] ConsoleOutput RunUpdates(WmiSource& wmi, DeviceIo& devices, const OfferSources& sources,
+                                       const update::ProxySettings& proxy, bool json);
 
 }  // namespace velmora::cli

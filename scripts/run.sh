@@ -36,7 +36,7 @@ if [ -z "${VELMORA_DEMO_XVFB:-}" ]; then
   else
     echo "not root: the missing packages cannot be installed; going on with what is there"
   fi
-  for tool in cmake ninja x86_64-w64-mingw32-g++-posix makensis wine wineserver python3 import xdotool xvfb-run; do
+  for tool in cmake ninja x86_64-w64-mingw32-g++-posix makensis wine wineserver python3 openssl import xdotool xvfb-run; do
     command -v "$tool" >/dev/null || fail "missing $tool: run as root on Debian 12 (scripts/install-deps.sh installs it)"
   done
 
@@ -108,6 +108,8 @@ server_pid=$update_server_pid port=$update_server_port
 [ "$started" -eq 0 ] || fail "the reference update server did not start (see $server_log)"
 say "Reference update server on 127.0.0.1:$port (log: build/demo/update-server.log)"
 quiet wine reg add "$machine_key" /v UpdateHost /t REG_SZ /d "127.0.0.1:$port" /f || fail "cannot set UpdateHost"
+# The server signs with the tests' key: trusted here as an organisation's mirror would be.
+update_trust_test_key "$root" || fail "cannot set UpdateTrustedKey"
 # The start-up question would wait for an answer; the menu still checks.
 quiet wine reg add "$user_key" /v UpdatesDontAsk /t REG_DWORD /d 1 /f
 

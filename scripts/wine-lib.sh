@@ -86,6 +86,18 @@ _update_server_listening() {
   [ -n "$update_server_port" ]
 }
 
+# update_trust_test_key SOURCE_DIR: in the current prefix, trusts the key the
+# reference update server signs with (tests/data/update/test-signing-key.pem)
+# machine-wide, as UpdateTrustedKey: base64 of its uncompressed public point,
+# taken from the key by openssl.
+update_trust_test_key() {
+  local point
+  point=$(openssl ec -in "$1/tests/data/update/test-signing-key.pem" -pubout -outform DER 2>/dev/null |
+    tail -c 65 | base64 -w0)
+  [ "${#point}" -eq 88 ] || { echo "cannot read the tests' signing key" >&2; return 1; }
+  wine reg add 'HKLM\SOFTWARE\VELMORA\Corvexa' /v UpdateTrustedKey /t REG_SZ /d "$point" /f >/dev/null 2>&1
+}
+
 # velmora_version BUILD_DIR: the product version the build was configured
 # with (project(... VERSION ...), kept in CMake's cache).
 velmora_version() {

@@ -18,6 +18,11 @@ inline constexpr char HTTP_Proxy[] = "HTTP_Proxy";                // REG_DWORD, 
 inline constexpr char HTTP_ProxyAddress[] = "HTTP_ProxyAddress";  // REG_SZ only, default empty, never created at load
 inline constexpr char HTTP_ProxyPort[] = "HTTP_ProxyPort";        // REG_DWORD (signed), default 0
 inline constexpr char UpdateHost[] = "UpdateHost";                // REG_SZ only, HKEY_LOCAL_MACHINE, optional
+// HKEY_LOCAL_MACHINE: one more key whose signature on a reply holds
+// (base64 of the uncompressed P-256 point), and whether a reply must carry
+// a signature that holds (default 1; update/UpdatePolicy.h).
+inline constexpr char UpdateTrustedKey[] = "UpdateTrustedKey";          // REG_SZ only, optional
+inline constexpr char RequireSignedUpdates[] = "RequireSignedUpdates";  // REG_DWORD, default 1
 }  // namespace setting
 
 // %s: the value's name.

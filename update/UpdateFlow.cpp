@@ -12,7 +12,6 @@
 #include "update/SettingsNames.h"
 #include "update/UpdateError.h"
 #include "update/UpdateExchange.h"
-#include "update/UpdateReplyParser.h"
 #include "update/UpdateTexts.h"
 
 namespace velmora::update {
@@ -87,14 +86,15 @@ private:
     UpdateFlow& flow_;
 };
 
-UpdateFlow::UpdateFlow(DriveTable& drives, SettingsStore& store, UpdateHostSource& hosts,
-                       std::unique_ptr<UpdateTransport> transport, UpdateCrypto& crypto, DownloadFiles& files,
+UpdateFlow::UpdateFlow(DriveTable& drives, SettingsStore& store, UpdateHostSource& hosts, UpdateTrustSource& trust,
+                       UpdateCrypto& crypto, std::unique_ptr<UpdateTransport> transport, DownloadFiles& files,
                        UpdateWindowSide& window, std::string baseCaption)
     : drives_(drives),
       store_(store),
       hosts_(hosts),
-      transport_(std::move(transport)),
+      trust_(trust),
       crypto_(crypto),
+      transport_(std::move(transport)),
       files_(files),
       window_(window),
       baseCaption_(std::move(baseCaption)) {}
@@ -225,8 +225,7 @@ void UpdateFlow::Check(bool interactive) {
     }
     ThrowIfOwnerGone();
 
-    std::vector<UpdateOffer> offers;
-    ParseUpdateReply(body, drives_, offers);
+    const std::vector<UpdateOffer> offers = ReadTrustedOffers(body, drives_, crypto_, trust_);
     PresentOffers(offers);
 
     if (interactive && offers.empty()) {

@@ -13,8 +13,9 @@
 // From OwnerGone on, the transfer in progress is aborted, the running
 // command finishes quietly (its failure dropped), touching neither the
 // window nor the drive table again, and no command starts. The flow must be
-// destroyed only while not Busy(); the drive table, the store, the host
-// source, the crypto, the download files and the window side must outlive it.
+// destroyed only while not Busy(); the drive table, the store, the host and
+// trust sources, the cryptography, the download files and the window side
+// must outlive it.
 //
 // A download goes to a temporary file beside the chosen one and replaces it
 // only once complete and, when the offer names a SHA-256, matching it; on
@@ -30,6 +31,7 @@
 #include "update/DownloadFiles.h"
 #include "update/ProxySettings.h"
 #include "update/SettingsStore.h"
+#include "update/ReplyTrust.h"
 #include "update/UpdateCrypto.h"
 #include "update/UpdateHost.h"
 #include "update/UpdateOffer.h"
@@ -41,8 +43,10 @@ namespace velmora::update {
 class UpdateFlow {
 public:
     // baseCaption: the main window's caption, restored after every check.
-    UpdateFlow(DriveTable& drives, SettingsStore& store, UpdateHostSource& hosts,
-               std::unique_ptr<UpdateTransport> transport, UpdateCrypto& crypto, DownloadFiles& files,
+    // trust and crypto check each reply (update/ReplyTrust.h); crypto and
+    // files check and place each download.
+    UpdateFlow(DriveTable& drives, SettingsStore& store, UpdateHostSource& hosts, UpdateTrustSource& trust,
+               UpdateCrypto& crypto, std::unique_ptr<UpdateTransport> transport, DownloadFiles& files,
                UpdateWindowSide& window, std::string baseCaption);
     ~UpdateFlow();  // aborts a transfer in progress
     UpdateFlow(const UpdateFlow&) = delete;
@@ -101,8 +105,9 @@ private:
     DriveTable& drives_;
     SettingsStore& store_;
     UpdateHostSource& hosts_;
-    std::unique_ptr<UpdateTransport> transport_;
+    UpdateTrustSource& trust_;
     UpdateCrypto& crypto_;
+    std::unique_ptr<UpdateTransport> transport_;
     DownloadFiles& files_;
     UpdateWindowSide& window_;
     std::string baseCaption_;

@@ -10,22 +10,22 @@
 // could ever match it.
 
 #include <string_view>
-#include <vector>
 
 #include "update/UpdateOffer.h"
 
 namespace velmora::update {
 
-inline constexpr char kRequireSignedUpdatesValue[] = "RequireSignedUpdates";
-
 // 64 hex digits, of either case.
 [[nodiscard]] bool IsSha256Hex(std::string_view text);
 
-struct PolicyOutcome {
-    std::vector<UpdateOffer> Offers;
-    bool Unverifiable = false;  // nothing offered because the reply could not be verified
-};
+struct ReplyPolicy {
+    bool SignatureHolds = false;
+    bool RequireSigned = true;
 
-[[nodiscard]] PolicyOutcome ApplyUpdatePolicy(std::vector<UpdateOffer> offers, bool signatureHolds, bool requireSigned);
+    // Nothing at all is offered: the reply cannot be trusted.
+    [[nodiscard]] bool RefusesReply() const noexcept { return RequireSigned && !SignatureHolds; }
+    // Whether the offer is made; sets its Verified.
+    [[nodiscard]] bool Admit(UpdateOffer& offer) const;
+};
 
 }  // namespace velmora::update

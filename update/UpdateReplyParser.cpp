@@ -10,7 +10,8 @@
 
 namespace velmora::update {
 
-void ParseUpdateReply(std::string_view body, DriveTable& drives, std::vector<UpdateOffer>& offers) {
+void ParseUpdateReply(std::string_view body, DriveTable& drives, std::vector<UpdateOffer>& offers,
+                      const OfferFilter& admit) {
     const UpdateReplyLines lines(body);
     if (ReadReplyValue(lines, kFileVersionSection, kVersionKey) != ReplyFormatVersion)
         throw UpdateError(message::UpdateManually);
@@ -20,8 +21,9 @@ void ParseUpdateReply(std::string_view body, DriveTable& drives, std::vector<Upd
         std::string url = ReadReplyValue(lines, kAppVersionSection, kUrlKey);
         if (!url.empty()) {
             std::string fileName = FileNameFromUrl(url);
-            offers.push_back({OfferKind::Application, {}, appVersion, std::move(fileName), std::move(url),
-                              ReadReplyValue(lines, kAppVersionSection, kSha256Key)});
+            UpdateOffer offer{OfferKind::Application, {}, appVersion, std::move(fileName), std::move(url),
+                              ReadReplyValue(lines, kAppVersionSection, kSha256Key)};
+            if (!admit || admit(offer)) offers.push_back(std::move(offer));
         }
     }
 
@@ -43,10 +45,13 @@ void ParseUpdateReply(std::string_view body, DriveTable& drives, std::vector<Upd
             if (!SemicolonListContains(applicable[s], drive.FirmwareRevision)) continue;
             std::string url = ReadReplyValue(lines, sections[s], kUrlKey);
             if (url.empty()) continue;
-            drive.NewFirmwareVersion = ReadReplyValue(lines, sections[s], kCurrentKey);
             std::string fileName = FileNameFromUrl(url);
-            offers.push_back({OfferKind::Firmware, drive.Model, drive.NewFirmwareVersion, std::move(fileName),
-                              std::move(url), ReadReplyValue(lines, sections[s], kSha256Key)});
+            UpdateOffer offer{OfferKind::Firmware, drive.Model, ReadReplyValue(lines, sections[s], kCurrentKey),
+                              std::move(fileName), std::move(url), ReadReplyValue(lines, sections[s], kSha256Key)};
+            // The window shows NewFirmwareVersion as on offer: only for an offer made.
+            if (admit && !admit(offer)) continue;
+            drive.NewFirmwareVersion = offer.OfferedVersion;
+            offers.push_back(std::move(offer));
         }
     }
 }

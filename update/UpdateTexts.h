@@ -32,6 +32,10 @@ inline constexpr char kCurrentKey[] = "current";
 namespace message {
 inline constexpr char NotAvailable[] = "Checking for updates is not available at this moment.\nPlease try again later.";
 inline constexpr char UpdateManually[] = "Please update your application manually by downloading it from VELMORA website.";
+// A reply whose signature does not hold, under RequireSignedUpdates.
+inline constexpr char NotVerified[] =
+    "The update information could not be verified. Please update your application manually by downloading it from "
+    "VELMORA website.";
 inline constexpr char Busy[] = "Please wait, downloading in progress.";
 inline constexpr char NoUpdates[] = "There are no new updates available at this time.\nPlease try again later.";
 inline constexpr char AppQuestion[] = "New version of VELMORA SSD Toolbox is available.\nDo you want to download it?";

@@ -30,8 +30,9 @@ SaveFileSettings DownloadSaveSettings(const std::string& proposedName) {
 
 MainWindowUpdateSide::MainWindowUpdateSide(DriveTable& drives, MainWindowLogic& logic, std::string baseCaption)
     : logic_(logic),
-      flow_(drives, store_, hosts_, std::make_unique<update::HttpUpdateTransport>(sockets_, requestClock_, files_),
-            crypto_, downloadFiles_, *this, std::move(baseCaption)) {}
+      flow_(drives, store_, hosts_, trust_, crypto_,
+            std::make_unique<update::HttpUpdateTransport>(sockets_, requestClock_, files_), downloadFiles_, *this,
+            std::move(baseCaption)) {}
 
 bool MainWindowUpdateSide::Confirm(const std::string& text) {
     const HeldWaitClock::Scope hold(requestClock_);

@@ -20,7 +20,9 @@
 #include "update/win/CngCrypto.h"
 #include "update/win/MessagePump.h"
 #include "update/win/RegistrySettingsStore.h"
+#include "update/win/CngCrypto.h"
 #include "update/win/RegistryUpdateHost.h"
+#include "update/win/RegistryUpdateTrust.h"
 #include "update/win/WinDownloadFiles.h"
 #include "update/win/WinsockSocket.h"
 
@@ -66,6 +68,7 @@ private:
     update::win::WinDownloadFiles downloadFiles_;
     CngUpdateCrypto crypto_;
     update::win::RegistryUpdateHost hosts_;
+    update::win::RegistryUpdateTrust trust_;
     update::win::RegistrySettingsStore store_;
     update::UpdateFlow flow_;  // last: destroyed first, while its seams live
 };

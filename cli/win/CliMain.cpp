@@ -21,7 +21,9 @@
 #include "update/UpdateSettings.h"
 #include "update/win/MessagePump.h"
 #include "update/win/RegistrySettingsStore.h"
+#include "update/win/CngCrypto.h"
 #include "update/win/RegistryUpdateHost.h"
+#include "update/win/RegistryUpdateTrust.h"
 #include "update/win/WinsockSocket.h"
 #include "drives/win/Win32PipeSystem.h"
 #include "cli/CaptureCommand.h"
@@ -180,8 +182,11 @@ int Run(const std::vector<std::string>& arguments) {
         StdioFileSinkFactory files;
         update::HttpUpdateTransport transport(sockets, clock, files);
         update::win::RegistryUpdateHost hosts;
-        const cli::ConsoleOutput output = cli::RunUpdates(environment.Wmi(), environment.Devices(), transport, hosts,
-                                                          settings.Proxy, command.Json);
+        update::win::RegistryUpdateTrust trust;
+        win::CngUpdateCrypto crypto;
+        const cli::OfferSources sources{transport, hosts, trust, crypto};
+        const cli::ConsoleOutput output =
+            cli::RunUpdates(environment.Wmi(), environment.Devices(), sources, settings.Proxy, command.Json);
         WriteAll(stdout, output.Out);
         WriteAll(stderr, output.Err);
         return output.ExitStatus;

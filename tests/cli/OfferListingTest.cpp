@@ -6,29 +6,42 @@
 #include "cli/OfferListing.h"
 #include "update/UpdateError.h"
 #include "update/UpdateTexts.h"
+#include "tests/fakes/FakeReplyTrust.h"
 #include "tests/fakes/FakeUpdateTransport.h"
 
 namespace velmora::cli {
 using namespace velmora::update;
 namespace {
 
+const std::string kDigest(64, 'f');
+
+// The application from a signed reply with its digest; the firmware without one.
 const std::vector<UpdateOffer> kOffers = {
-    {OfferKind::Application, "", "1.02", "tool_1.02.exe", "http://h/app/tool_1.02.exe"},
+    {OfferKind::Application, "", "1.02", "tool_1.02.exe", "http://h/app/tool_1.02.exe", kDigest, true},
     {OfferKind::Firmware, "VELMORA R730 SSD", "Q5RT2B2", "q5.bin", "http://h/fw/q5.bin"},
 };
 
-TEST(OfferListing, ListsTheOffersOfTheExchangeAndMarksTheDrives) {
+struct Sources {
     fakes::FakeUpdateTransport transport;
     fakes::FakeUpdateHostSource hosts;
-    transport.Reply =
-        "[file version]\nversion=1.0\n\n[app version]\nversion=1.02\nurl=http://h/app/tool_1.02.exe\n\n"
-        "[fw upgrade1]\napplicable=Q5RT2B1\nurl=http://h/fw/q5.bin\ncurrent=Q5RT2B2\n";
+    fakes::FakeUpdateTrustSource trust;
+    fakes::FakeUpdateCrypto crypto;
+    OfferSources Get() { return {transport, hosts, trust, crypto}; }
+};
+
+TEST(OfferListing, ListsTheOffersOfTheExchangeAndMarksTheDrives) {
+    Sources sources;
+    fakes::FakeUpdateTransport& transport = sources.transport;
+    sources.trust.Settings.RequireSigned = false;
+    transport.Reply = fakes::SignReply(
+        "[file version]\nversion=1.0\n\n[app version]\nversion=1.02\nurl=http://h/app/tool_1.02.exe\nsha256=" +
+        kDigest + "\n\n[fw upgrade1]\napplicable=Q5RT2B1\nurl=http://h/fw/q5.bin\ncurrent=Q5RT2B2\n");
     DriveTable drives;
     drives.SetDisksCount(2);
     drives[0].FirmwareRevision = "Q5RT2B1";
     drives[0].Model = "VELMORA R730 SSD";
     drives[1].NewFirmwareVersion = "stale";
-    const std::vector<UpdateOffer> offers = ListUpdateOffers(transport, hosts, {true, "proxy", 8080}, drives);
+    const std::vector<UpdateOffer> offers = ListUpdateOffers(sources.Get(), {true, "proxy", 8080}, drives);
     EXPECT_EQ(offers, kOffers);
     EXPECT_EQ(drives[0].NewFirmwareVersion, "Q5RT2B2");
     EXPECT_EQ(drives[1].NewFirmwareVersion, "");
@@ -37,23 +50,26 @@ TEST(OfferListing, ListsTheOffersOfTheExchangeAndMarksTheDrives) {
 }
 
 TEST(OfferListing, FailsWithTheToolboxMessages) {
-    fakes::FakeUpdateTransport transport;
-    fakes::FakeUpdateHostSource hosts;
-    DriveTable drives;
-    transport.FailFetch = true;
-    try {
-        (void)ListUpdateOffers(transport, hosts, {}, drives);
-        ADD_FAILURE() << "listed";
-    } catch (const UpdateError& error) {
-        EXPECT_STREQ(error.what(), message::NotAvailable);
-    }
-    transport.FailFetch = false;
-    transport.Reply = "[file version]\nversion=2.0\n";
-    try {
-        (void)ListUpdateOffers(transport, hosts, {}, drives);
-        ADD_FAILURE() << "listed";
-    } catch (const UpdateError& error) {
-        EXPECT_STREQ(error.what(), message::UpdateManually);
+    const struct {
+        bool FailFetch;
+        std::string Reply;
+        const char* Message;
+    } cases[] = {
+        {true, "", message::NotAvailable},
+        {false, fakes::SignReply("[file version]\nversion=2.0\n"), message::UpdateManually},
+        {false, "[file version]\nversion=1.0\n", message::NotVerified},
+    };
+    for (const auto& c : cases) {
+        Sources sources;
+        sources.transport.FailFetch = c.FailFetch;
+        sources.transport.Reply = c.Reply;
+        DriveTable drives;
+        try {
+            (void)ListUpdateOffers(sources.Get(), {}, drives);
+            ADD_FAILURE() << "listed: " << c.Message;
+        } catch (const UpdateError& error) {
+            EXPECT_STREQ(error.what(), c.Message);
+        }
     }
 }
 
@@ -61,9 +77,9 @@ TEST(OfferListing, PrintsOneTextLinePerOffer) {
     EXPECT_EQ(FormatOffersText({}), "");
     EXPECT_EQ(FormatOffersText(kOffers),
               "application: version 1.02, file tool_1.02.exe, http://h/app/tool_1.02.exe\n"
-              "firmware for VELMORA R730 SSD: version Q5RT2B2, file q5.bin, http://h/fw/q5.bin\n");
+              "firmware for VELMORA R730 SSD: version Q5RT2B2, file q5.bin, http://h/fw/q5.bin (unverified)\n");
     // A reply cannot move the cursor, clear the screen or overwrite a line.
-    const UpdateOffer hostile{OfferKind::Application, "", "1.02\x1b[2J", "a\rb.exe", "http://h/\x7f\t"};
+    const UpdateOffer hostile{OfferKind::Application, "", "1.02\x1b[2J", "a\rb.exe", "http://h/\x7f\t", "", true};
     EXPECT_EQ(FormatOffersText({hostile}), "application: version 1.02?[2J, file a?b.exe, http://h/??\n");
 }
 
@@ -71,9 +87,9 @@ TEST(OfferListing, WritesJsonWithEscapesAndUtf8) {
     EXPECT_EQ(FormatOffersJson({}), "{\"offers\": []}\n");
     EXPECT_EQ(FormatOffersJson(kOffers),
               "{\"offers\": [{\"kind\": \"application\", \"drive_model\": \"\", \"offered_version\": \"1.02\", "
-              "\"file_name\": \"tool_1.02.exe\", \"url\": \"http://h/app/tool_1.02.exe\"}, "
+              "\"file_name\": \"tool_1.02.exe\", \"url\": \"http://h/app/tool_1.02.exe\", \"verified\": true}, "
               "{\"kind\": \"firmware\", \"drive_model\": \"VELMORA R730 SSD\", \"offered_version\": \"Q5RT2B2\", "
-              "\"file_name\": \"q5.bin\", \"url\": \"http://h/fw/q5.bin\"}]}\n");
+              "\"file_name\": \"q5.bin\", \"url\": \"http://h/fw/q5.bin\", \"verified\": false}]}\n");
     const UpdateOffer odd{OfferKind::Firmware, "A \"B\"\\C\x01\xe9", "v", "f", "u"};
     const std::string json = FormatOffersJson({odd});
     EXPECT_NE(json.find("\"drive_model\": \"A \\\"B\\\"\\\\C\\u0001\xc3\xa9\""), std::string::npos) << json;

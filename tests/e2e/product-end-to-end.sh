@@ -104,13 +104,38 @@ b=open(sys.argv[1],"rb").read()
 sys.exit(0 if b and b.endswith(b"\r\n") and b.count(b"\n")==b.count(b"\r\n") else 1)' "$raw"
 
 # --- The reference update server on a free loopback port -------------------
+# It signs with the tests' key, which the machine trusts as a mirror's.
+check "the tests' signing key is trusted" update_trust_test_key "$source"
 check "the reference update server listens" update_server_start "$source" "$work/server.log" --quiet
 server_pid=$update_server_pid port=$update_server_port
 wine reg add "$machine_key" /v UpdateHost /t REG_SZ /d "127.0.0.1:$port" /f >/dev/null 2>&1
 cli updates --json >"$work/updates.json" 2>"$work/updates.err"; status=$?
 check "updates exits 0" test "$status" -eq 0
-check "updates offers the new toolbox and the SATA drive's firmware" json "$work/updates.json" \
-  '[(o["kind"], o["drive_model"], o["offered_version"]) for o in d["offers"]] == [("application", "", "1.02"), ("firmware", "VELMORA R730 SSD", "Q5RT2B3")]'
+check "updates offers the new toolbox and the SATA drive's firmware, verified" json "$work/updates.json" \
+  '[(o["kind"], o["drive_model"], o["offered_version"], o["verified"]) for o in d["offers"]] == [("application", "", "1.02", True), ("firmware", "VELMORA R730 SSD", "Q5RT2B3", True)]'
+
+# Replies changed on the path: one byte changed, the signature line removed.
+# Under the default policy they offer nothing; with RequireSignedUpdates 0
+# the unsigned one offers as before, unverified.
+refused="The update information could not be verified. Please update your application manually by downloading it from VELMORA website."
+for replies in tampered unsigned; do
+  update_server_start "$source" "$work/server-$replies.log" --quiet --replies "$replies"
+  other_pid=$update_server_pid
+  wine reg add "$machine_key" /v UpdateHost /t REG_SZ /d "127.0.0.1:$update_server_port" /f >/dev/null 2>&1
+  cli updates --json >"$work/updates-$replies.json" 2>"$work/updates-$replies.err"; status=$?
+  check "updates refuses the $replies reply: exit 4 and the could-not-be-verified message" \
+    bash -c '[ "$1" -eq 4 ] && [ "$(tr -d "\r" <"$2")" = "$3" ] && [ ! -s "$4" ]' _ \
+    "$status" "$work/updates-$replies.err" "$refused" "$work/updates-$replies.json"
+  if [ "$replies" = unsigned ]; then
+    wine reg add "$machine_key" /v RequireSignedUpdates /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    cli updates --json >"$work/updates-policy0.json" 2>"$work/updates-policy0.err"; status=$?
+    check "an unsigned reply with RequireSignedUpdates 0 offers as before, unverified" json "$work/updates-policy0.json" \
+      '[(o["offered_version"], o["verified"]) for o in d["offers"]] == [("1.02", False), ("Q5RT2B3", False)]'
+    wine reg delete "$machine_key" /v RequireSignedUpdates /f >/dev/null 2>&1
+  fi
+  kill "$other_pid" 2>/dev/null; wait "$other_pid" 2>/dev/null
+done
+wine reg add "$machine_key" /v UpdateHost /t REG_SZ /d "127.0.0.1:$port" /f >/dev/null 2>&1
 
 # --- The toolbox window, read from another process --------------------------
 wine "$install_dir/SMART_VELMORA.exe" >"$work/toolbox.log" 2>&1 &

@@ -46,17 +46,4 @@ private:
     int created_ = 0;
 };
 
-// Only the file digest: FileSha256 answers Digest for every path.
-class FakeFileDigest final : public update::UpdateCrypto {
-public:
-    std::optional<update::Sha256Digest> Digest;
-    std::vector<std::string> Hashed;
-
-    bool VerifySignature(std::string_view, std::string_view, std::string_view) override { return false; }
-    std::optional<update::Sha256Digest> FileSha256(const std::string& path) override {
-        Hashed.push_back(path);
-        return Digest;
-    }
-};
-
 }  // namespace velmora::fakes

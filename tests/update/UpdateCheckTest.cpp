@@ -175,6 +175,16 @@ TEST_F(UpdateCheckTest, ASecondCheckDuringTheFirstIsRefusedAndTheFirstGoesOn) {
     ExpectBaseCaptionRestored();
 }
 
+TEST_F(UpdateCheckTest, ASignedReplyIsOfferedUnderTheDefaultPolicy) {
+    trust.Settings.RequireSigned = true;
+    transport->Reply = fakes::SignReply(
+        "[file version]\nversion=1.0\n\n[app version]\nversion=1.02\nurl=" + kAppUrl + "\nsha256=" +
+        std::string(64, '0') + "\n");
+    flow->CheckForUpdates();
+    EXPECT_EQ(window.Questions(), std::vector<std::string>{message::AppQuestion});
+    EXPECT_EQ(trust.Reads, 1);
+}
+
 TEST_F(UpdateCheckTest, FailuresEndTheCheckWithTheirMessage) {
     struct Case {
         const char* Name;
@@ -190,6 +200,12 @@ TEST_F(UpdateCheckTest, FailuresEndTheCheckWithTheirMessage) {
          message::NotAvailable, 0},
         {"error page instead of a reply", [this] { transport->Reply = "<html>502 Bad Gateway</html>"; },
          message::UpdateManually, 1},
+        {"unsigned reply under RequireSignedUpdates 1",
+         [this] {
+             trust.Settings.RequireSigned = true;
+             transport->Reply = Reply(true, true);
+         },
+         message::NotVerified, 1},
         {"download fails",
          [this] {
              transport->Reply = Reply(true, true);
@@ -205,6 +221,7 @@ TEST_F(UpdateCheckTest, FailuresEndTheCheckWithTheirMessage) {
         transport->FailFetch = false;
         transport->Reply = Reply(false, false);
         hosts.Setting = {};
+        trust.Settings.RequireSigned = false;
         drives[0].NewFirmwareVersion = "stale";
         c.Arrange();
         EXPECT_EQ(FailingCheck(), c.Message) << c.Name;
@@ -254,7 +271,6 @@ TEST_F(UpdateCheckTest, ADownloadReplacesTheChosenFileOnlyWhenCompleteAndMatchin
         {"no digest", "", true, false, false, ""},
         {"matching digest, any case", kHex, true, false, false, ""},
         {"another digest", otherHex, true, false, false, message::DownloadDamaged},
-        {"a digest of other length", kHex.substr(2), true, false, false, message::DownloadDamaged},
         {"unreadable download", kHex, false, false, false, message::DownloadDamaged},
         {"failed download", kHex, true, true, false, message::NotAvailable},
         {"failed move into place", "", true, false, true, message::NotAvailable},
@@ -264,8 +280,8 @@ TEST_F(UpdateCheckTest, ADownloadReplacesTheChosenFileOnlyWhenCompleteAndMatchin
         files.Files = {{kTarget, "the old file"}};
         files.Removed.clear();
         files.FailMove = c.MoveFails;
-        digest.Digest = c.FileReadable ? std::optional(CountingDigest()) : std::nullopt;
-        digest.Hashed.clear();
+        crypto.Digest = c.FileReadable ? std::optional(CountingDigest()) : std::nullopt;
+        crypto.Hashed.clear();
         transport->Reply = c.Digest.empty() ? Reply(true, false) : ReplyWithDigest(c.Digest);
         transport->Scripts[kAppUrl] = {{}, "the new file", c.DownloadFails};
         window.Answers = {true};
@@ -283,7 +299,7 @@ TEST_F(UpdateCheckTest, ADownloadReplacesTheChosenFileOnlyWhenCompleteAndMatchin
         }
         // Only a finished download is hashed, and only when there is a digest to match.
         const bool hashed = !c.Digest.empty() && !c.DownloadFails;
-        EXPECT_EQ(digest.Hashed, hashed ? std::vector<std::string>{kTemporary} : std::vector<std::string>{}) << c.Name;
+        EXPECT_EQ(crypto.Hashed, hashed ? std::vector<std::string>{kTemporary} : std::vector<std::string>{}) << c.Name;
         files = fakes::FakeDownloadFiles{};
     }
 }
@@ -325,7 +341,7 @@ TEST_F(UpdateCheckTest, ExhaustedMemoryFailsWithItsOwnMessage) {
         void Download(const std::string&, const std::string&, const DownloadProgress&, std::uint64_t) override {}
         void Abort() noexcept override {}
     };
-    UpdateFlow exhausted(drives, store, hosts, std::make_unique<Exhausted>(), digest, files, window, kCaption);
+    UpdateFlow exhausted(drives, store, hosts, trust, crypto, std::make_unique<Exhausted>(), files, window, kCaption);
     try {
         exhausted.CheckForUpdates();
         ADD_FAILURE() << "the check did not fail";
@@ -413,7 +429,10 @@ TEST_F(UpdateCheckTest, DestroyingTheFlowAbortsTheTransfer) {
         int& aborts_;
     };
     int aborts = 0;
-    { const UpdateFlow doomed(drives, store, hosts, std::make_unique<Counting>(aborts), digest, files, window, kCaption); }
+    {
+        const UpdateFlow doomed(drives, store, hosts, trust, crypto, std::make_unique<Counting>(aborts), files, window,
+                                kCaption);
+    }
     EXPECT_EQ(aborts, 1);
 }
 

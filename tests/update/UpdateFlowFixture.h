@@ -1,7 +1,10 @@
 #pragma once
 // The update flow with every seam faked: a drive table, a settings store in
-// memory, the update host setting, the scripted network and the recorded
-// window. The transport is the flow's own; `transport` points at it.
+// memory, the update host and trust settings, the cryptography, the
+// scripted network and the recorded window. The transport is the flow's
+// own; `transport` points at it. The flow's tests are about how offers are
+// presented (what a reply may offer has its own table, ReplyTrustTest), so
+// their replies go unsigned under RequireSignedUpdates 0.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,7 @@
 #include "update/UpdateError.h"
 #include "update/UpdateFlow.h"
 #include "tests/fakes/FakeDownloadFiles.h"
+#include "tests/fakes/FakeReplyTrust.h"
 #include "tests/fakes/FakeSettingsStore.h"
 #include "tests/fakes/FakeUpdateTransport.h"
 #include "tests/fakes/FakeUpdateWindowSide.h"
@@ -27,7 +31,9 @@ protected:
         transport = owned.get();
         transport->Reply = "[file version]\nversion=1.0\n";
         transport->Disk = &files.Files;
-        flow = std::make_unique<UpdateFlow>(drives, store, hosts, std::move(owned), digest, files, window, kCaption);
+        trust.Settings.RequireSigned = false;
+        flow = std::make_unique<UpdateFlow>(drives, store, hosts, trust, crypto, std::move(owned), files, window,
+                                            kCaption);
     }
 
     // Stored choices that make the first tick check quietly without asking.
@@ -47,8 +53,9 @@ protected:
     DriveTable drives;
     fakes::FakeSettingsStore store;
     fakes::FakeUpdateHostSource hosts;
+    fakes::FakeUpdateTrustSource trust;
+    fakes::FakeUpdateCrypto crypto;
     fakes::FakeUpdateWindowSide window;
-    fakes::FakeFileDigest digest;
     fakes::FakeDownloadFiles files;
     fakes::FakeUpdateTransport* transport = nullptr;  // owned by the flow
     std::unique_ptr<UpdateFlow> flow;

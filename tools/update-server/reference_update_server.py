@@ -20,10 +20,20 @@ Manifest (JSON):
       ]
     }
 
-"file" names a file under --root, offered as http://HOST:PORT/files/NAME;
-"url" instead gives the download URL as it stands. Only firmware entries
-that apply to a reported drive are sent, numbered "fw upgrade1", "fw
-upgrade2", ... in manifest order. Leave out "application" for no offer.
+"file" names a file under --root, offered as http://HOST:PORT/files/NAME
+with the SHA-256 of that file as "sha256="; "url" instead gives the
+download URL as it stands, with the entry's own "sha256" if it has one.
+Only firmware entries that apply to a reported drive are sent, numbered
+"fw upgrade1", "fw upgrade2", ... in manifest order. Leave out
+"application" for no offer.
+
+Every reply is signed as the maker signs: a line "signature=<base64 of the
+DER ECDSA signature>" in [file version], over the SHA-256 of the reply
+without that line, made by Debian's openssl with the private key of
+--signing-key (by default the tests' key, tests/data/update/
+test-signing-key.pem). --replies unsigned leaves the line out; --replies
+tampered changes one byte of the signed reply, as an attacker on the path
+would.
 
 Routes for abuse tests:
     /test/redirect-self       302 to itself
@@ -42,9 +52,11 @@ import argparse
 import base64
 import binascii
 import http.server
+import hashlib
 import json
 import os
 import re
+import subprocess
 import sys
 import threading
 import time
@@ -52,6 +64,7 @@ import urllib.parse
 
 CHUNK = 64 * 1024
 MAX_SILENCE_SECONDS = 600
+REPLY_MODES = ("signed", "unsigned", "tampered")
 
 
 class DriveListError(ValueError):
@@ -101,8 +114,47 @@ def load_manifest(path):
     return manifest
 
 
-def build_reply(manifest, drives, base_url):
-    """The reply body for the reported drives (byte strings, cp1252 text)."""
+def file_sha256(path):
+    digest = hashlib.sha256()
+    with open(path, "rb") as handle:
+        for chunk in iter(lambda: handle.read(CHUNK), b""):
+            digest.update(chunk)
+    return digest.hexdigest()
+
+
+def digest_lines(entry, root):
+    """The entry's "sha256=" line: of the served file, or the manifest's own
+    for an entry given by URL; none when there is nothing to take it from."""
+    if "url" in entry:
+        return ["sha256=%s" % entry["sha256"]] if "sha256" in entry else []
+    path = os.path.join(root, entry["file"]) if root else None
+    if path and os.path.isfile(path):
+        return ["sha256=%s" % file_sha256(path)]
+    return []
+
+
+def sign_reply(body, key_path):
+    """The body with its signature line after the [file version] header,
+    signed by openssl over exactly the bytes of body."""
+    signature = subprocess.run(["openssl", "dgst", "-sha256", "-sign", key_path], input=body,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=True).stdout
+    header = b"[file version]\r\n"
+    at = body.index(header) + len(header)
+    return body[:at] + b"signature=" + base64.b64encode(signature) + b"\r\n" + body[at:]
+
+
+def tamper_reply(body):
+    """One byte changed where it counts, as a change on the path would: the
+    last character of the last "version=" line (the application's offered
+    version; without one, the format version)."""
+    line = body.rindex(b"\r\nversion=") + 2
+    at = body.index(b"\r\n", line) - 1
+    return body[:at] + bytes([body[at] ^ 1]) + body[at + 1:]
+
+
+def build_reply(manifest, drives, base_url, root=None):
+    """The reply body for the reported drives (byte strings, cp1252 text),
+    unsigned."""
 
     def url_of(entry):
         if "url" in entry:
@@ -112,7 +164,8 @@ def build_reply(manifest, drives, base_url):
     lines = ["[file version]", "version=%s" % manifest.get("file_version", "1.0"), ""]
     application = manifest.get("application")
     if application:
-        lines += ["[app version]", "version=%s" % application["version"], "url=%s" % url_of(application), ""]
+        lines += ["[app version]", "version=%s" % application["version"], "url=%s" % url_of(application)]
+        lines += digest_lines(application, root) + [""]
     # A byte cp1252 leaves undefined matches no manifest entry.
     revisions = {revision.decode("cp1252", errors="replace") for revision, _ in drives}
     number = 0
@@ -125,8 +178,7 @@ def build_reply(manifest, drives, base_url):
             "applicable=%s" % ";".join(entry["applicable"]),
             "url=%s" % url_of(entry),
             "current=%s" % entry["current"],
-            "",
-        ]
+        ] + digest_lines(entry, root) + [""]
     return ("\r\n".join(lines) + "\r\n").encode("cp1252")
 
 
@@ -176,7 +228,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with self.server.lock:
             self.server.last_drives = drives
         base_url = "http://%s:%d/files/" % (self.offered_host(), self.server.server_address[1])
-        body = build_reply(load_manifest(self.server.manifest_path), drives, base_url)
+        body = build_reply(load_manifest(self.server.manifest_path), drives, base_url, self.server.root)
+        if self.server.replies != "unsigned":
+            body = sign_reply(body, self.server.signing_key)
+        if self.server.replies == "tampered":
+            body = tamper_reply(body)
         self.simple(200, body, "text/plain")
 
     def offered_host(self):
@@ -282,13 +338,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
 class UpdateServer(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
-    def __init__(self, port, manifest_path, root, quiet=False):
+    def __init__(self, port, manifest_path, root, quiet=False, signing_key=None, replies="signed"):
         super().__init__(("127.0.0.1", port), Handler)
         self.manifest_path = manifest_path
         self.root = root
         self.quiet = quiet
+        self.signing_key = signing_key or default_signing_key()
+        self.replies = replies
         self.lock = threading.Lock()
         self.last_drives = []
+
+
+def default_signing_key():
+    here = os.path.dirname(os.path.abspath(__file__))
+    return os.path.join(here, "..", "..", "tests", "data", "update", "test-signing-key.pem")
 
 
 def main(argv=None):
@@ -298,6 +361,10 @@ def main(argv=None):
     parser.add_argument("--manifest", default=os.path.join(here, "demo-manifest.json"))
     parser.add_argument("--root", default=os.path.join(here, "demo-files"), help="folder of the download files")
     parser.add_argument("--quiet", action="store_true", help="no request log")
+    parser.add_argument("--signing-key", default=default_signing_key(),
+                        help="PEM private key (P-256) the replies are signed with")
+    parser.add_argument("--replies", choices=REPLY_MODES, default="signed",
+                        help="signed (default), unsigned (no signature line), or tampered (one byte changed after signing)")
     parser.add_argument("--decode", metavar="VALUE", help="print the drive list of an encoded value and exit")
     arguments = parser.parse_args(argv)
 
@@ -307,7 +374,10 @@ def main(argv=None):
         return 0
 
     load_manifest(arguments.manifest)  # fail at start, not at the first request
-    server = UpdateServer(arguments.port, arguments.manifest, arguments.root, arguments.quiet)
+    if arguments.replies != "unsigned":
+        sign_reply(b"[file version]\r\n", arguments.signing_key)  # and a key that cannot sign, too
+    server = UpdateServer(arguments.port, arguments.manifest, arguments.root, arguments.quiet,
+                          arguments.signing_key, arguments.replies)
     # The chosen port, for scripts that start the server with --port 0.
     sys.stdout.write("listening on 127.0.0.1:%d\n" % server.server_address[1])
     sys.stdout.flush()

@@ -1,11 +1,16 @@
 #!/usr/bin/env python3
 """Checks of the reference update server: it decodes the drive lists the
 toolbox encodes (the shared cases in tests/data/update), answers from the
-manifest, serves files safely, and its test routes behave as documented."""
+manifest with the digests of the files it serves, signs its replies so
+that openssl accepts the signature (and refuses a tampered one), serves
+files safely, and its test routes behave as documented."""
 
 import base64
+import hashlib
 import http.client
 import os
+import subprocess
+import tempfile
 import threading
 import unittest
 
@@ -54,42 +59,106 @@ class DecodeTest(unittest.TestCase):
         self.assertEqual(server_module.decode_drive_list("UTVSVDJCMQ--"), [])  # "Q5RT2B1": no ';' arrived
 
 
+def start_server(replies="signed"):
+    server = server_module.UpdateServer(
+        0, os.path.join(HERE, "demo-manifest.json"), os.path.join(HERE, "demo-files"), quiet=True,
+        replies=replies)
+    thread = threading.Thread(target=server.serve_forever, daemon=True)
+    thread.start()
+    return server, thread
+
+
+def stop_server(server, thread):
+    server.shutdown()
+    server.server_close()
+    thread.join()
+
+
+def get(port, path):
+    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=30)
+    try:
+        connection.request("GET", path)
+        response = connection.getresponse()
+        return response.status, dict(response.getheaders()), response.read()
+    finally:
+        connection.close()
+
+
+def split_signature(body):
+    """(the body without its signature line, the DER signature) as the
+    client splits a reply the reference server wrote."""
+    start = body.index(b"signature=")
+    end = body.index(b"\r\n", start) + 2
+    return body[:start] + body[end:], base64.b64decode(body[start + len(b"signature="):end - 2], validate=True)
+
+
+def openssl_verifies(signed, signature):
+    """Whether openssl accepts the signature with the tests' public key."""
+    with tempfile.TemporaryDirectory() as folder:
+        paths = {name: os.path.join(folder, name) for name in ("public.pem", "body", "signature.der")}
+        subprocess.run(["openssl", "ec", "-in", server_module.default_signing_key(), "-pubout",
+                        "-out", paths["public.pem"]], check=True, capture_output=True)
+        for name, data in (("body", signed), ("signature.der", signature)):
+            with open(paths[name], "wb") as handle:
+                handle.write(data)
+        return subprocess.run(["openssl", "dgst", "-sha256", "-verify", paths["public.pem"], "-signature",
+                               paths["signature.der"], paths["body"]], capture_output=True).returncode == 0
+
+
 class ServerTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.server = server_module.UpdateServer(
-            0, os.path.join(HERE, "demo-manifest.json"), os.path.join(HERE, "demo-files"), quiet=True)
+        cls.server, cls.thread = start_server()
         cls.port = cls.server.server_address[1]
-        cls.thread = threading.Thread(target=cls.server.serve_forever, daemon=True)
-        cls.thread.start()
 
     @classmethod
     def tearDownClass(cls):
-        cls.server.shutdown()
-        cls.server.server_close()
-        cls.thread.join()
+        stop_server(cls.server, cls.thread)
 
     def get(self, path):
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
-        try:
-            connection.request("GET", path)
-            response = connection.getresponse()
-            return response.status, dict(response.getheaders()), response.read()
-        finally:
-            connection.close()
+        return get(self.port, path)
 
-    def test_answers_the_demo_drives_with_an_application_and_a_q5_offer(self):
+    def test_answers_the_demo_drives_with_signed_offers_and_the_digests_of_its_files(self):
         status, _, body = self.get("/daveruri/daveruri.php?disk=" + DEMO_VALUE)
         self.assertEqual(status, 200)
+        signed, signature = split_signature(body)
+        self.assertTrue(openssl_verifies(signed, signature))
+        self.assertTrue(body.startswith(b"[file version]\r\nsignature="))
         base = "http://127.0.0.1:%d/files/" % self.port
+        digests = {}
+        for name in ("VelmoraToolbox-1.02-setup.exe", "Q5RT2B3-firmware.zip"):
+            served = self.get("/files/" + name)[2]
+            digests[name] = hashlib.sha256(served).hexdigest()
         self.assertEqual(
-            body.decode("cp1252"),
+            signed.decode("cp1252"),
             "[file version]\r\nversion=1.0\r\n\r\n"
-            "[app version]\r\nversion=1.02\r\nurl=" + base + "VelmoraToolbox-1.02-setup.exe\r\n\r\n"
+            "[app version]\r\nversion=1.02\r\nurl=" + base + "VelmoraToolbox-1.02-setup.exe\r\n"
+            "sha256=" + digests["VelmoraToolbox-1.02-setup.exe"] + "\r\n\r\n"
             "[fw upgrade1]\r\napplicable=Q5RT2A9;Q5RT2B1\r\nurl=" + base + "Q5RT2B3-firmware.zip\r\n"
-            "current=Q5RT2B3\r\n\r\n")
+            "current=Q5RT2B3\r\nsha256=" + digests["Q5RT2B3-firmware.zip"] + "\r\n\r\n")
         status, _, drives = self.get("/test/last-drives")
         self.assertEqual(drives, b"Q5RT2B1;VELMORA R730 SSD\nN2RT1A05;VELMORA LP520 NVMe SSD\n")
+
+    def test_the_other_reply_modes_leave_the_signature_out_or_break_it(self):
+        signed_reply = self.get("/daveruri/daveruri.php?disk=" + DEMO_VALUE)[2]
+        signed, signature = split_signature(signed_reply)
+        for replies in ("unsigned", "tampered"):
+            server, thread = start_server(replies)
+            try:
+                body = get(server.server_address[1], "/daveruri/daveruri.php?disk=" + DEMO_VALUE)[2]
+            finally:
+                stop_server(server, thread)
+            port_text = b"127.0.0.1:%d" % server.server_address[1]
+            expected = signed.replace(b"127.0.0.1:%d" % self.port, port_text)
+            if replies == "unsigned":
+                self.assertEqual(body, expected)
+                continue
+            tampered, tampered_signature = split_signature(body)
+            self.assertEqual(len(tampered), len(expected))
+            self.assertEqual(sum(a != b for a, b in zip(tampered, expected)), 1)
+            self.assertIn(b"version=1.03\r\n", tampered)
+            self.assertFalse(openssl_verifies(tampered, tampered_signature))
+        self.assertTrue(openssl_verifies(signed, signature))
 
     def test_numbers_the_sections_it_sends_from_one(self):
         # "QDRT1A01;X\n"

@@ -18,5 +18,14 @@ velmora_warnings(http_bench)
 velmora_test(update_settings_win_tests ${PROJECT_SOURCE_DIR}/tests/update/win/settings velmora_update_win velmora_fakes)
 set_tests_properties(update_settings_win_tests PROPERTIES
   ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-update-settings")
-# The system's SHA-256 and ECDSA verification (Wine's CNG needs GnuTLS).
-velmora_test(update_crypto_win_tests ${PROJECT_SOURCE_DIR}/tests/update/win/crypto velmora_update_win velmora_fakes)
+# The system's SHA-256 and ECDSA verification (Wine's CNG needs GnuTLS),
+# against vectors Debian's openssl makes at each run.
+add_executable(update_crypto_win_tests ${PROJECT_SOURCE_DIR}/tests/update/win/crypto/CngCryptoTest.cpp)
+target_link_libraries(update_crypto_win_tests PRIVATE velmora_update_win GTest::gmock GTest::gtest_main)
+target_include_directories(update_crypto_win_tests PRIVATE ${PROJECT_SOURCE_DIR})
+velmora_warnings(update_crypto_win_tests)
+add_test(NAME update_crypto_win_tests
+  COMMAND sh ${PROJECT_SOURCE_DIR}/tests/update/win/crypto/with-openssl-vectors.sh
+          ${PROJECT_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:update_crypto_win_tests>)
+set_tests_properties(update_crypto_win_tests PROPERTIES TIMEOUT 600
+  ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")

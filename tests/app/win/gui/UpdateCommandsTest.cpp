@@ -32,6 +32,14 @@ using win::kStartupQuestionCaption;
 using win::kStartupQuestionText;
 
 constexpr DWORD kEndTimeoutMs = 30000;
+
+// An application offer with its digest, signed with the tests' key:
+//   openssl dgst -sha256 -sign test-signing-key.pem (the reply without its signature line) | base64 -w0
+constexpr char kSignedAppOffer[] =
+    "[file version]\r\n"
+    "signature=MEYCIQDHGYtaYdQNgX5H89O0DdLRfGI4Odol6RB/2XQMPQnBBAIhAI0/XcKivIdp7ge0r4DiIUPcgl73In2hYO7eFhDIfnVh\r\n"
+    "version=1.0\r\n\r\n[app version]\r\nversion=1.02\r\nurl=http://127.0.0.1:9/SMART_VELMORA_102.exe\r\n"
+    "sha256=e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\r\n";
 // Well below every time limit of the HTTP client: only the close can end
 // the check this soon.
 constexpr DWORD kQuietEndTimeoutMs = 10000;
@@ -67,11 +75,13 @@ protected:
         static_cast<void>(RemoveService(win::kServiceName));
         static_cast<void>(SetDriveSetPath(nullptr));
         static_cast<void>(SetUpdateHost(nullptr));
+        static_cast<void>(TrustTestSigningKey(false));
     }
 
     void SetUp() override {
         ASSERT_TRUE(ClearUserSettings());
         ASSERT_TRUE(SetUpdateHost(nullptr));
+        ASSERT_TRUE(TrustTestSigningKey());
     }
 
     // Starts the toolbox and waits until it shows the first drive.
@@ -144,9 +154,7 @@ TEST_F(ToolboxUpdates, FreshProfileGetsTheDefaultsAndTheQuestionHalfASecondAfter
 }
 
 TEST_F(ToolboxUpdates, CheckForUpdatesOffersTheNewApplicationAndConnectionSettingsCloseWithTheWindow) {
-    LoopbackUpdateServer server(LoopbackUpdateServer::Mode::Reply,
-                                "[file version]\r\nversion=1.0\r\n\r\n[app version]\r\nversion=1.02\r\n"
-                                "url=http://127.0.0.1:9/SMART_VELMORA_102.exe\r\n");
+    LoopbackUpdateServer server(LoopbackUpdateServer::Mode::Reply, kSignedAppOffer);
     ASSERT_TRUE(server.Listening());
     ASSERT_TRUE(UseLoopbackUpdateHost(server.HostText()));
     HWND window = StartToolbox();
@@ -172,6 +180,30 @@ TEST_F(ToolboxUpdates, CheckForUpdatesOffersTheNewApplicationAndConnectionSettin
     EXPECT_EQ(TextById(dialog, IDC_PROXY_PORT), "0");
     CloseToolbox(window);
     EXPECT_FALSE(ReadUserValue("HTTP_ProxyAddress").has_value()) << "closing must not save";
+}
+
+TEST_F(ToolboxUpdates, AReplyWithoutItsSignatureOffersNothingAndEndsInTheErrorBox) {
+    ASSERT_TRUE(DontAskAtStartUp());
+    std::string unsigned_ = kSignedAppOffer;
+    const std::size_t line = unsigned_.find("signature=");
+    unsigned_.erase(line, unsigned_.find("\r\n", line) + 2 - line);
+    LoopbackUpdateServer server(LoopbackUpdateServer::Mode::Reply, unsigned_);
+    ASSERT_TRUE(server.Listening());
+    const std::string host = server.HostText();
+    ASSERT_TRUE(SetUpdateHost(&host));
+    HWND window = StartToolbox();
+    ASSERT_NE(window, nullptr);
+
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_CHECK_FOR_UPDATES, 0), 0);
+    HWND box = toolbox_->WaitForWindow("Error");
+    ASSERT_NE(box, nullptr) << "the refusal was not shown";
+    EXPECT_EQ(TextById(box, IDC_BOX_TEXT), update::message::NotVerified);
+    EXPECT_TRUE(TopLevelWindows("Confirm", toolbox_->Id()).empty()) << "an unverified offer was made";
+    const std::vector<HWND> buttons = ButtonsOf(box);
+    ASSERT_FALSE(buttons.empty());
+    ::SendMessageA(buttons.front(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return TopLevelWindows("Error", toolbox_->Id()).empty(); }));
+    CloseToolbox(window);
 }
 
 TEST_F(ToolboxUpdates, ClosingTheWindowWhileTheCheckWaitsEndsTheProgramAtOnceWithoutABox) {
@@ -288,10 +320,13 @@ HWND WindowWithYes(DWORD process) {
     return search.Found;
 }
 
+// The replies name the server's own port, so they are served unsigned with
+// the policy off: the digest of each offer is checked all the same.
 class ToolboxDownloads : public ToolboxUpdates {
 protected:
     void SetUp() override {
         ToolboxUpdates::SetUp();
+        ASSERT_TRUE(RequireSignedUpdates(false));
         char temp[MAX_PATH];
         ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
         folder_ = std::string(temp) + "velmora-downloads-" + std::to_string(::GetCurrentProcessId());
@@ -299,6 +334,7 @@ protected:
         target_ = folder_ + "\\tool.exe";
     }
     void TearDown() override {
+        static_cast<void>(RequireSignedUpdates(true));
         for (const std::string& name : FilesIn(folder_)) ::DeleteFileA((folder_ + "\\" + name).c_str());
         ::RemoveDirectoryA(folder_.c_str());
     }

@@ -1,7 +1,7 @@
 #pragma once
 // What the update tests of the toolbox need: the user's update settings in
 // the registry (the toolbox runs as the same user), the machine-wide update
-// host, and a loopback HTTP server on a thread of this process that either
+// host, the tests' signing key trusted machine-wide, and a loopback HTTP server on a thread of this process that either
 // answers every request with one reply or accepts and stays silent.
 
 #include <winsock2.h>
@@ -61,21 +61,46 @@ inline std::optional<UserValue> ReadUserValue(const char* name) {
     return value;
 }
 
-// HKLM UpdateHost = host, or removed when null.
-inline bool SetUpdateHost(const std::string* host) {
+// Writes (data non-null) or removes a value of the product's HKLM key, in
+// the 64-bit view the programs read.
+inline bool SetMachineValue(const char* name, DWORD type, const void* data, DWORD size) {
     HKEY raw = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
-                          nullptr) != ERROR_SUCCESS) {
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKeyPath, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                          nullptr, &raw, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     win::RegistryKey key(raw);
-    if (!host) {
-        const LSTATUS result = ::RegDeleteValueA(key.get(), update::setting::UpdateHost);
+    if (!data) {
+        const LSTATUS result = ::RegDeleteValueA(key.get(), name);
         return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
     }
-    return ::RegSetValueExA(key.get(), update::setting::UpdateHost, 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(host->c_str()), static_cast<DWORD>(host->size() + 1)) ==
-           ERROR_SUCCESS;
+    return ::RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+// HKLM UpdateHost = host, or removed when null.
+inline bool SetUpdateHost(const std::string* host) {
+    return SetMachineValue(update::setting::UpdateHost, REG_SZ, host ? host->c_str() : nullptr,
+                           host ? static_cast<DWORD>(host->size() + 1) : 0);
+}
+
+// The public point of the tests' signing key (tests/data/update/
+// test-signing-key.pem), as UpdateTrustedKey takes it:
+//   openssl ec -in test-signing-key.pem -pubout -outform DER | tail -c 65 | base64 -w0
+inline constexpr char kTestSigningKeyPoint[] =
+    "BM1+pvbKHjm8y8b2IfBrdaiPlUTEln0LMCNSIFQJJcV1NEUNXuIOxpv23+YEMOXTc1Bgsyj8ARktXaJPLXGhC4M=";
+
+// HKLM UpdateTrustedKey = the tests' key, or removed when false: replies
+// the tests sign are trusted, as an organisation's mirror would be.
+inline bool TrustTestSigningKey(bool trusted = true) {
+    return SetMachineValue(update::setting::UpdateTrustedKey, REG_SZ, trusted ? kTestSigningKeyPoint : nullptr,
+                           sizeof kTestSigningKeyPoint);
+}
+
+// HKLM RequireSignedUpdates = 0 while a test serves replies it cannot sign
+// ahead (their URLs name its own port), or removed (the default, 1).
+inline bool RequireSignedUpdates(bool required) {
+    const DWORD off = 0;
+    return SetMachineValue(update::setting::RequireSignedUpdates, REG_DWORD, required ? nullptr : &off, sizeof off);
 }
 
 // The one place of the registry settings an update test with a loopback

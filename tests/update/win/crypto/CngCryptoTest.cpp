@@ -1,13 +1,15 @@
-// The system's cryptography against vectors made by openssl with the tests'
-// signing key (tests/data/update/test-signing-key.pem):
-//   printf 'velmora update reply\r\n' >msg
-//   openssl dgst -sha256 -sign test-signing-key.pem -out sig.der msg
-//   openssl ec -in test-signing-key.pem -pubout -outform DER | tail -c 65   (the point)
+// The system's cryptography against vectors openssl made for this run
+// (with-openssl-vectors.sh names their folder in VELMORA_CRYPTO_VECTORS):
+// a fresh key's point, a message and its DER signature, a file of a few MiB
+// and its SHA-256; and the standard's own "abc".
 
 #include "update/win/CngCrypto.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace velmora::win {
@@ -20,13 +22,25 @@ std::string FromHex(std::string_view hex) {
     return bytes;
 }
 
-const std::string kMessage = "velmora update reply\r\n";
-const std::string kPoint = FromHex(
-    "04cd7ea6f6ca1e39bccbc6f621f06b75a88f9544c4967d0b30235220540925c57534450d5ee20ec69bf6dfe60430e5d3735060b328fc0119"
-    "2d5da24f2d71a10b83");
-const std::string kDer = FromHex(
-    "3045022100da595726fa95a901fa909c99ba510b4bd6d22380fdfa012f81488f36b1e2d4f002207fe385dc70f0dc5dabc74eb8c2de1e315a"
-    "80460c784554d2608b3ef6e5ec0b11");
+class OpensslVectors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* folder = std::getenv("VELMORA_CRYPTO_VECTORS");
+        ASSERT_NE(folder, nullptr) << "run through with-openssl-vectors.sh";
+        folder_ = folder;
+    }
+    [[nodiscard]] std::string Path(const char* name) const { return folder_ + "\\" + name; }
+    [[nodiscard]] std::string Read(const char* name) const {
+        std::ifstream file(Path(name), std::ios::binary);
+        std::stringstream bytes;
+        bytes << file.rdbuf();
+        EXPECT_TRUE(file.good() || file.eof()) << name;
+        return bytes.str();
+    }
+
+private:
+    std::string folder_;
+};
 
 TEST(CngCrypto, Sha256GivesTheStandardsVector) {
     // FIPS 180-2's "abc".
@@ -36,25 +50,38 @@ TEST(CngCrypto, Sha256GivesTheStandardsVector) {
               FromHex("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
 }
 
-TEST(CngCrypto, AcceptsOpensslsSignatureAndNothingChanged) {
-    EXPECT_TRUE(VerifyEcdsaP256Sha256(kMessage, kDer, kPoint));
+TEST_F(OpensslVectors, FileSha256OfAFileOfSeveralMiBIsOpensslsDigest) {
+    const std::string expected = Read("large.sha256");
+    ASSERT_EQ(expected.size(), 32u);
+    const auto digest = FileSha256(Path("large.bin"));
+    ASSERT_TRUE(digest);
+    EXPECT_EQ(std::string(digest->begin(), digest->end()), expected);
+    EXPECT_FALSE(FileSha256(Path("missing.bin")));
+}
 
-    std::string message = kMessage;
-    message[0] ^= 1;
-    std::string der = kDer;
-    der[10] ^= 1;
-    std::string point = kPoint;
-    point[5] ^= 1;
+TEST_F(OpensslVectors, AcceptsOpensslsSignatureAndNothingChanged) {
+    const std::string message = Read("message.bin");
+    const std::string der = Read("signature.der");
+    const std::string point = Read("point.bin");
+    ASSERT_EQ(point.size(), 65u);
+    EXPECT_TRUE(VerifyEcdsaP256Sha256(message, der, point));
+
+    std::string changedMessage = message;
+    changedMessage[3] ^= 1;
+    std::string changedDer = der;
+    changedDer[10] ^= 1;
+    std::string otherPoint = point;
+    otherPoint[5] ^= 1;
     const struct {
         const char* Name;
         std::string Message, Der, Point;
     } refused[] = {
-        {"a changed byte of the reply", message, kDer, kPoint},
-        {"a changed byte of the signature", kMessage, der, kPoint},
-        {"another key", kMessage, kDer, point},
-        {"no signature", kMessage, "", kPoint},
-        {"a cut signature", kMessage, kDer.substr(0, kDer.size() - 1), kPoint},
-        {"a compressed point", kMessage, kDer, "\x02" + kPoint.substr(1, 32)},
+        {"a changed byte of the reply", changedMessage, der, point},
+        {"a changed byte of the signature", message, changedDer, point},
+        {"another key", message, der, otherPoint},
+        {"no signature", message, "", point},
+        {"a cut signature", message, der.substr(0, der.size() - 1), point},
+        {"a compressed point", message, der, "\x02" + point.substr(1, 32)},
     };
     for (const auto& c : refused) EXPECT_FALSE(VerifyEcdsaP256Sha256(c.Message, c.Der, c.Point)) << c.Name;
 }

@@ -16,8 +16,10 @@
 #include "update/UpdateSettings.h"
 #include "update/win/RegistrySettingsStore.h"
 #include "update/win/RegistryUpdateHost.h"
+#include "update/win/RegistryUpdateTrust.h"
 #include "common/win/UniqueHandle.h"
 #include "tests/fakes/FakeDownloadFiles.h"
+#include "tests/fakes/FakeReplyTrust.h"
 #include "tests/fakes/FakeUpdateTransport.h"
 #include "tests/fakes/FakeUpdateWindowSide.h"
 
@@ -70,15 +72,16 @@ protected:
 
     // The update flow on this store; it writes the settings the toolbox's way.
     std::unique_ptr<UpdateFlow> FlowOn(SettingsStore& store) {
-        return std::make_unique<UpdateFlow>(drives_, store, hosts_, std::make_unique<fakes::FakeUpdateTransport>(),
-                                            digest_, files_, window_, "T");
+        return std::make_unique<UpdateFlow>(drives_, store, hosts_, trust_, crypto_,
+                                            std::make_unique<fakes::FakeUpdateTransport>(), files_, window_, "T");
     }
 
     HKEY root_ = HKEY_CURRENT_USER;  // the machine's for the update host
     DriveTable drives_;
     fakes::FakeUpdateHostSource hosts_;
+    fakes::FakeUpdateTrustSource trust_;
+    fakes::FakeUpdateCrypto crypto_;
     fakes::FakeUpdateWindowSide window_;
-    fakes::FakeFileDigest digest_;
     fakes::FakeDownloadFiles files_;
 };
 
@@ -181,6 +184,29 @@ TEST_F(RegistrySettingsTest, TheUpdateHostIsReadAsText) {
     EXPECT_EQ(UpdateBaseUrl(text), std::optional<std::string>("http://127.0.0.1:8080/daveruri/"));
     StoreText(setting::UpdateHost, "%HOST%", REG_EXPAND_SZ);
     EXPECT_EQ(hosts.ReadUpdateHost().Kind, State::Unreadable);
+}
+
+TEST_F(RegistrySettingsTest, TheTrustSettingsAreReadFromTheMachinesKeyWithSignaturesRequiredByDefault) {
+    root_ = HKEY_LOCAL_MACHINE;
+    RegistryUpdateTrust trust;
+    const auto read = [&trust] {
+        const UpdateTrustSettings settings = trust.ReadUpdateTrust();
+        return std::make_pair(settings.TrustedKey, settings.RequireSigned);
+    };
+    using Read = std::pair<std::optional<std::string>, bool>;
+    EXPECT_EQ(read(), (Read{std::nullopt, true})) << "no key";
+    (void)CreateKey();
+    EXPECT_EQ(read(), (Read{std::nullopt, true})) << "no values";
+    const DWORD off = 0;
+    const DWORD two = 2;
+    StoreText(setting::UpdateTrustedKey, "BM1+");
+    Store(setting::RequireSignedUpdates, REG_DWORD, std::string(reinterpret_cast<const char*>(&off), sizeof off));
+    EXPECT_EQ(read(), (Read{"BM1+", false}));
+    StoreText(setting::UpdateTrustedKey, "BM1+", REG_EXPAND_SZ);
+    Store(setting::RequireSignedUpdates, REG_DWORD, std::string(reinterpret_cast<const char*>(&two), sizeof two));
+    EXPECT_EQ(read(), (Read{"", true})) << "a key of another type names nothing";
+    StoreText(setting::RequireSignedUpdates, "0");
+    EXPECT_EQ(read().second, true) << "a policy of another type stays on";
 }
 
 TEST_F(RegistrySettingsTest, NoMachineWideUpdateHostMeansTheBuiltInOne) {
