@@ -26,6 +26,10 @@ cli() { run "$bin/SMART_VELMORA_CLI.exe" "$@"; }
 
 wine_prefix "$prefix"
 run wineboot -u >/dev/null 2>&1; wineserver -w
+# The prefix is kept between runs: a run that was cut short may have left
+# the service registered.
+run net stop SMART_VELMORA >/dev/null 2>&1
+run "$bin/SMART_VELMORA_SV.exe" /UNINSTALL /SILENT >/dev/null 2>&1
 check "the service installs" run "$bin/SMART_VELMORA_SV.exe" /INSTALL /SILENT
 set_drive_set "$source/tests/data/families.ini"
 check "the service runs on the drive set" service_restart SMART_VELMORA
