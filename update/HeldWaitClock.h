@@ -25,18 +25,6 @@ public:
     void Hold();
     void Release();
 
-    // Holds the clock for its lifetime.
-    class Scope {
-    public:
-        explicit Scope(HeldWaitClock& clock) : clock_(clock) { clock_.Hold(); }
-        ~Scope() { clock_.Release(); }
-        Scope(const Scope&) = delete;
-        Scope& operator=(const Scope&) = delete;
-
-    private:
-        HeldWaitClock& clock_;
-    };
-
 private:
     WaitClock& inner_;
     std::uint64_t heldMs_ = 0;     // the held stretches that have ended

@@ -280,7 +280,6 @@ void MainWindow::ShowWarning(std::string_view text) { ShowMessage(MessageKind::W
 void MainWindow::ShowMessage(MessageKind kind, std::string_view text, MessageButton button) {
     // Before the window is shown the box stands on its own.
     HWND owner = hwnd_ && ::IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
-    const HeldWaitClock::Scope hold(updates_->RequestClock());
     (void)ShowMessageBox(owner, kind, text, button);
 }
 
@@ -294,30 +293,23 @@ void MainWindow::CloseWindow() { ::PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
 
 void MainWindow::OpenRawSmartWindow() {
     RawSmartWindow window(sources_.Wmi, sources_.Devices, sources_.Pipes);
-    const HeldWaitClock::Scope hold(updates_->RequestClock());
     (void)window.Run(hwnd_);
 }
 
 void MainWindow::OpenHealthHistoryWindow(const DriveInfo* shownDrive) {
     HealthHistoryWindow window(HistoryDatabasePath(), shownDrive);
-    const HeldWaitClock::Scope hold(updates_->RequestClock());
     (void)window.Run(hwnd_);
 }
 
-// The modal windows of the menu hold the update requests' clock (see
-// MainWindowUpdateSide::RequestClock) while they are open.
 void MainWindow::OpenAboutWindow() {
-    const HeldWaitClock::Scope hold(updates_->RequestClock());
     RunAboutWindow(hwnd_);
 }
 
 void MainWindow::OpenLicenseWindow() {
-    const HeldWaitClock::Scope hold(updates_->RequestClock());
     RunLicenseWindow(hwnd_);
 }
 
 void MainWindow::OpenInstallerLicenseWindow() {
-    const HeldWaitClock::Scope hold(updates_->RequestClock());
     RunNsisLicenseWindow(hwnd_);
 }
 
@@ -374,6 +366,14 @@ LRESULT MainWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
                 Updates().FirstTick();
             }
             return 0;
+        case WM_ENTERMENULOOP:
+        case WM_ENTERSIZEMOVE:
+            systemLoop_.emplace();
+            break;
+        case WM_EXITMENULOOP:
+        case WM_EXITSIZEMOVE:
+            systemLoop_.reset();
+            break;
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;

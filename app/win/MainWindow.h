@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "app/win/AppResources.h"
 #include "app/win/DriveToolbar.h"
 #include "app/win/MainWindowUpdateSide.h"
+#include "app/win/ModalClockHold.h"
 #include "app/win/WorkerCalls.h"
 #include "common/DeviceIo.h"
 #include "common/WmiSource.h"
@@ -108,6 +110,9 @@ private:
     // Closing was asked for while an update command ran; the window goes
     // once that command has returned.
     bool closePending_ = false;
+    // The system's own modal loop of the menu or of moving the window, from
+    // its entering message to its leaving one.
+    std::optional<ModalClockHold> systemLoop_;
     HWND hwnd_ = nullptr;
     DriveToolbar toolbar_;
     std::array<HWND, kFieldCount> fields_{};

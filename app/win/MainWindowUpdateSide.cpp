@@ -35,36 +35,30 @@ MainWindowUpdateSide::MainWindowUpdateSide(DriveTable& drives, MainWindowLogic& 
             std::move(baseCaption)) {}
 
 bool MainWindowUpdateSide::Confirm(const std::string& text) {
-    const HeldWaitClock::Scope hold(requestClock_);
     return ShowConfirmBox(window_, text);
 }
 
 void MainWindowUpdateSide::Inform(const std::string& text, update::InfoButton button) {
-    const HeldWaitClock::Scope hold(requestClock_);
     (void)ShowMessageBox(window_, MessageKind::Information, text,
                          button == update::InfoButton::Yes ? MessageButton::Yes : MessageButton::Ok);
 }
 
 void MainWindowUpdateSide::ShowError(const std::string& text) {
-    const HeldWaitClock::Scope hold(requestClock_);
     (void)ShowMessageBox(window_, MessageKind::Error, text, MessageButton::Yes);
 }
 
 std::optional<std::string> MainWindowUpdateSide::ChooseSaveFile(const std::string& proposedName) {
-    const HeldWaitClock::Scope hold(requestClock_);
     return win::ChooseSaveFile(window_, DownloadSaveSettings(proposedName));
 }
 
 void MainWindowUpdateSide::SetCaption(const std::string& text) { ::SetWindowTextA(window_, text.c_str()); }
 
 update::StartupAnswer MainWindowUpdateSide::AskStartupQuestion() {
-    const HeldWaitClock::Scope hold(requestClock_);
     CheckForUpdatesDialog dialog;
     return dialog.Ask(window_);
 }
 
 void MainWindowUpdateSide::EditConnectionSettings(update::ProxySettings& proxy, update::SettingsStore& store) {
-    const HeldWaitClock::Scope hold(requestClock_);
     ProxySetupDialog dialog(proxy, store);
     (void)dialog.Run(window_);
 }

@@ -12,12 +12,12 @@
 #include <string>
 
 #include "app/MainWindowLogic.h"
+#include "app/win/ModalClockHold.h"
 #include "drives/DriveTable.h"
 #include "update/HeldWaitClock.h"
 #include "update/HttpFileSink.h"
 #include "update/UpdateFlow.h"
 #include "update/UpdateWindowSide.h"
-#include "update/win/CngCrypto.h"
 #include "update/win/MessagePump.h"
 #include "update/win/RegistrySettingsStore.h"
 #include "update/win/CngCrypto.h"
@@ -39,9 +39,6 @@ public:
     void AttachWindow(HWND window) noexcept { window_ = window; }
     // The window's update commands, Busy() and OwnerGone().
     [[nodiscard]] update::UpdateFlow& Flow() noexcept { return flow_; }
-    // The clock of the update requests; the window holds it while a modal
-    // window of its own is open, so the user's time there is not counted.
-    [[nodiscard]] HeldWaitClock& RequestClock() noexcept { return requestClock_; }
 
 private:
     // update::UpdateWindowSide
@@ -63,7 +60,11 @@ private:
     WinsockScope winsock_;
     WinsockSocketSystem sockets_;
     MessagePumpClock clock_;
-    HeldWaitClock requestClock_{clock_};  // held while a box or dialog of the flow is open
+    // The update requests' clock, held while any modal loop of the window
+    // thread runs (a box, a dialog, the menu), so the user's time there is
+    // not counted against a request.
+    HeldWaitClock requestClock_{clock_};
+    ModalClockAttachment modalLoops_{requestClock_};
     StdioFileSinkFactory files_;
     update::win::WinDownloadFiles downloadFiles_;
     CngUpdateCrypto crypto_;

@@ -8,6 +8,7 @@
 #include "common/ProgramTexts.h"
 #include "app/win/GuiFonts.h"
 #include "app/win/HandlerGuard.h"
+#include "app/win/ModalClockHold.h"
 
 namespace velmora::win {
 
@@ -43,6 +44,7 @@ void KeepDialogManagerScalingOff(HWND dialog) noexcept {
 
 INT_PTR ModalWindow::Run(HWND owner) {
     const std::vector<WORD> dialogTemplate = EmptyTemplate(Frame());
+    const ModalClockHold hold;
     const INT_PTR result = ::DialogBoxIndirectParamA(
         ::GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), owner, DialogProc,
         reinterpret_cast<LPARAM>(this));

@@ -9,7 +9,8 @@
 // grows where its frame needs more at the new DPI, and LayOut builds the
 // fonts and images again and places the controls anew. No exception leaves
 // the dialog procedure: one raised by a handler is shown in an error box and
-// the window goes on.
+// the window goes on. While it runs, the clock attached to the thread's modal
+// loops stands still (ModalClockHold.h).
 
 #include <windows.h>
 

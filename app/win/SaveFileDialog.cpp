@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/win/ModalClockHold.h"
+
 namespace velmora::win {
 
 namespace {
@@ -45,6 +47,7 @@ std::optional<std::string> ChooseSaveFile(HWND owner, const SaveFileSettings& se
     dialog.nMaxFile = kPathCapacity;
     dialog.lpstrDefExt = settings.DefaultExtension.empty() ? nullptr : settings.DefaultExtension.c_str();
     dialog.Flags = SaveFileFlags(settings);
+    const ModalClockHold hold;
     if (::GetSaveFileNameA(&dialog)) return std::string(path.data());
     const DWORD error = ::CommDlgExtendedError();
     if (error == 0) return std::nullopt;  // cancelled

@@ -17,16 +17,15 @@ TEST(HeldWaitClock, StandsStillFromTheOuterHoldToItsEndAndThenGoesOnWithoutAJump
     HeldWaitClock clock(inner);
     const std::uint64_t start = clock.NowMs();
     inner.Now += 100;
-    {
-        const HeldWaitClock::Scope outer(clock);
-        inner.Now += 5000;
-        {
-            const HeldWaitClock::Scope nested(clock);
-            inner.Now += 7000;
-        }
-        EXPECT_EQ(clock.NowMs(), start + 100) << "still held by the outer scope";
-        inner.Now += 3000;
-    }
+    clock.Hold();
+    inner.Now += 5000;
+    clock.Hold();
+    inner.Now += 7000;
+    clock.Release();
+    EXPECT_EQ(clock.NowMs(), start + 100) << "still held by the outer hold";
+    inner.Now += 3000;
+    clock.Release();
+    clock.Release();  // one too many changes nothing
     EXPECT_EQ(clock.NowMs(), start + 100);
     inner.Now += 40;
     EXPECT_EQ(clock.NowMs(), start + 140);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <future>
 #include <stdexcept>
 #include <string>
@@ -13,8 +14,11 @@
 #include "app/win/AppResources.h"
 #include "app/win/HandlerGuard.h"
 #include "app/win/MessageBoxWindow.h"
+#include "app/win/ModalClockHold.h"
 #include "common/ErrorReport.h"
 #include "tests/app/win/gui/WindowProbe.h"
+#include "tests/fakes/FakeWaitClock.h"
+#include "update/HeldWaitClock.h"
 
 namespace velmora::win {
 namespace {
@@ -30,9 +34,10 @@ struct SeenBox {
     std::vector<std::string> Buttons;
 };
 
-// Waits for the box titled caption, reads it and presses its only button.
-std::future<SeenBox> ReadAndPress(const std::string& caption) {
-    return std::async(std::launch::async, [caption] {
+// Waits for the box titled caption, reads it, runs whileOpen and presses its
+// only button.
+std::future<SeenBox> ReadAndPress(const std::string& caption, std::function<void()> whileOpen = {}) {
+    return std::async(std::launch::async, [caption, whileOpen] {
         SeenBox seen;
         HWND box = WaitForTopLevel(caption, ::GetCurrentProcessId());
         if (!box) return seen;
@@ -40,6 +45,7 @@ std::future<SeenBox> ReadAndPress(const std::string& caption) {
         seen.Text = TextById(box, IDC_BOX_TEXT);
         const std::vector<HWND> buttons = ButtonsOf(box);
         for (HWND button : buttons) seen.Buttons.push_back(WindowText(button));
+        if (whileOpen) whileOpen();
         if (buttons.size() == 1) ::SendMessageA(buttons[0], BM_CLICK, 0, 0);
         else ::PostMessageA(box, WM_CLOSE, 0, 0);
         return seen;
@@ -87,6 +93,21 @@ TEST(GuardHandler, ExceptionLeavingAHandlerIsShownWithItsTextAndTheCallerGoesOn)
     ASSERT_TRUE(box.Found);
     EXPECT_EQ(box.Text, "Index out of range! (SetSelectedDisk)");
     EXPECT_EQ(box.Buttons, std::vector<std::string>{"OK"});
+}
+
+// An update request's minute runs on the attached clock; a box opened while
+// it waits, here the handler guard's, must not count.
+TEST(ModalClockHold, TheAttachedClockStandsStillWhileABoxIsOpenAndRunsAgainAfter) {
+    fakes::FakeWaitClock inner;
+    HeldWaitClock clock(inner);
+    const ModalClockAttachment attachment(clock);
+    const std::uint64_t start = clock.NowMs();
+    auto seen = ReadAndPress("Error", [&inner] { inner.Now += 120'000; });
+    (void)GuardHandler(nullptr, [] { throw std::runtime_error("A handler failed."); });
+    ASSERT_TRUE(seen.get().Found);
+    EXPECT_EQ(clock.NowMs(), start);
+    inner.Now += 40;
+    EXPECT_EQ(clock.NowMs(), start + 40);
 }
 
 TEST(GuardHandler, SilentAbortCancelsWithoutAnyBox) {
