@@ -206,14 +206,6 @@ TEST_F(UpdateCheckTest, FailuresEndTheCheckWithTheirMessage) {
              transport->Reply = Reply(true, true);
          },
          message::NotVerified, 1},
-        {"download fails",
-         [this] {
-             transport->Reply = Reply(true, true);
-             window.Answers = {true};
-             window.SavePaths = {std::string("a.exe")};
-             transport->Scripts[kAppUrl].Fail = true;
-         },
-         message::NotAvailable, 1},
     };
     for (const auto& c : cases) {
         window.Events.clear();
