@@ -22,7 +22,10 @@ Manifest (JSON):
 
 "file" names a file under --root, offered as http://HOST:PORT/files/NAME
 with the SHA-256 of that file as "sha256="; "url" instead gives the
-download URL as it stands, with the entry's own "sha256" if it has one.
+download URL as it stands, with the entry's own "sha256" if it has one;
+"path" with "file" offers http://HOST:PORT/PATH (one of the routes below)
+with the digest of the file. The manifest is read at each request, so a
+test may rewrite it between checks.
 Only firmware entries that apply to a reported drive are sent, numbered
 "fw upgrade1", "fw upgrade2", ... in manifest order. Leave out
 "application" for no offer.
@@ -152,14 +155,16 @@ def tamper_reply(body):
     return body[:at] + bytes([body[at] ^ 1]) + body[at + 1:]
 
 
-def build_reply(manifest, drives, base_url, root=None):
+def build_reply(manifest, drives, origin, root=None):
     """The reply body for the reported drives (byte strings, cp1252 text),
-    unsigned."""
+    unsigned; origin is http://HOST:PORT of the offered files."""
 
     def url_of(entry):
         if "url" in entry:
             return entry["url"]
-        return base_url + urllib.parse.quote(entry["file"])
+        if "path" in entry:
+            return origin + entry["path"]
+        return origin + "/files/" + urllib.parse.quote(entry["file"])
 
     lines = ["[file version]", "version=%s" % manifest.get("file_version", "1.0"), ""]
     application = manifest.get("application")
@@ -227,8 +232,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         with self.server.lock:
             self.server.last_drives = drives
-        base_url = "http://%s:%d/files/" % (self.offered_host(), self.server.server_address[1])
-        body = build_reply(load_manifest(self.server.manifest_path), drives, base_url, self.server.root)
+        origin = "http://%s:%d" % (self.offered_host(), self.server.server_address[1])
+        body = build_reply(load_manifest(self.server.manifest_path), drives, origin, self.server.root)
         if self.server.replies != "unsigned":
             body = sign_reply(body, self.server.signing_key)
         if self.server.replies == "tampered":

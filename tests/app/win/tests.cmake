@@ -1,9 +1,10 @@
 # The toolbox's windows under Wine. app_win_tests: the parts that need no
 # display. app_gui_tests: the message box, gauge and update dialogs in this
 # process, and the real SMART_VELMORA.exe with the real service on the
-# example drive set (with a loopback update server for its update side); it
-# runs on an Xvfb display of its own (xvfb-run -a), in a prefix of its own,
-# holding the pipe-name lock since it installs the service.
+# example drive set (with a loopback update server for its update side, and
+# the reference update server for its downloads); it runs on an Xvfb display
+# of its own (xvfb-run -a), in a prefix of its own, holding the pipe-name
+# lock since it installs the service.
 # app_gui_tests_192dpi: its display-scaling tests in a prefix at 192 DPI.
 velmora_test(app_win_tests ${PROJECT_SOURCE_DIR}/tests/app/win velmora_app_win velmora_fakes)
 target_compile_definitions(app_win_tests PRIVATE VELMORA_PICTURES="${PROJECT_SOURCE_DIR}/app/win/res")
@@ -28,7 +29,7 @@ add_test(NAME app_gui_tests
           bash ${PROJECT_SOURCE_DIR}/tests/app/win/run-gui-test.sh
           ${PROJECT_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:app_gui_tests>)
 set_tests_properties(app_gui_tests PROPERTIES
-  ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-app"
+  ENVIRONMENT "VELMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-app;VELMORA_UPDATE_SERVER_SOURCE=${PROJECT_SOURCE_DIR}"
   RESOURCE_LOCK smart_velmora_pipe
   TIMEOUT 900)
 

@@ -3,14 +3,14 @@
 // defaults it leaves in the registry, "Check for updates" from the menu
 // against a loopback server that offers a new application, and closing the
 // window while the check waits on a server that never answers; downloads
-// that are damaged, redirected or redirected without end, over a file the
-// user already has.
+// from the reference update server that are damaged, redirected or
+// redirected without end, over a file the user already has.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,6 +82,8 @@ protected:
         ASSERT_TRUE(ClearUserSettings());
         ASSERT_TRUE(SetUpdateHost(nullptr));
         ASSERT_TRUE(TrustTestSigningKey());
+        // RequireSignedUpdates at its default, 1.
+        ASSERT_TRUE(SetMachineValue(update::setting::RequireSignedUpdates, REG_DWORD, nullptr, 0));
     }
 
     // Starts the toolbox and waits until it shows the first drive.
@@ -233,59 +235,11 @@ TEST_F(ToolboxUpdates, ClosingTheWindowWhileTheCheckWaitsEndsTheProgramAtOnceWit
 
 // ---- downloads
 
-// The download's bytes: byte i is (i * 31 + 7) mod 256; and their SHA-256.
+// The download's bytes: byte i is (i * 31 + 7) mod 256.
 std::string DownloadBytes() {
     std::string bytes(3000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 31 + 7) & 0xFF);
     return bytes;
-}
-constexpr char kDownloadSha256[] = "8B5FC0E9B559ACD86A49017943707C53E283F26BB629CB20BCE913BAC9975C21";
-
-std::string Ok(const std::string& body) {
-    return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-}
-std::string Found(const std::string& location) {
-    return "HTTP/1.0 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n";
-}
-
-// The update service of the download tests: the reply offers the
-// application at offerPath with the digest of DownloadBytes(); /file.bin
-// serves those bytes, /moved redirects to it, /damaged serves them with the
-// first byte changed, /chain/N redirects to /chain/N+1 without end.
-LoopbackUpdateServer::Answerer DownloadService(const std::string& host, const std::string& offerPath) {
-    return [host, offerPath](const std::string& path) {
-        if (path.rfind("/daveruri/", 0) == 0) {
-            return Ok("[file version]\r\nversion=1.0\r\n\r\n[app version]\r\nversion=1.02\r\nurl=http://" + host +
-                      offerPath + "\r\nsha256=" + kDownloadSha256 + "\r\n");
-        }
-        if (path == "/file.bin") return Ok(DownloadBytes());
-        if (path == "/moved") return Found("/file.bin");
-        if (path == "/damaged") {
-            std::string bytes = DownloadBytes();
-            bytes[0] = static_cast<char>(~bytes[0]);
-            return Ok(bytes);
-        }
-        if (path.rfind("/chain/", 0) == 0) return Found("/chain/" + std::to_string(std::stoi(path.substr(7)) + 1));
-        return std::string("HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
-    };
-}
-
-std::string ReadWhole(const std::string& path) {
-    std::string bytes;
-    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return "(missing)";
-    char chunk[4096];
-    DWORD got = 0;
-    while (::ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    return bytes;
-}
-
-bool WriteWhole(const std::string& path, const std::string& bytes) {
-    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
 }
 
 // The names in folder.
@@ -320,13 +274,17 @@ HWND WindowWithYes(DWORD process) {
     return search.Found;
 }
 
-// The replies name the server's own port, so they are served unsigned with
-// the policy off: the digest of each offer is checked all the same.
+// Against the reference update server run-gui-test.sh started for this run:
+// its replies are signed with the tests' key, which SetUp trusts, under the
+// default policy.
 class ToolboxDownloads : public ToolboxUpdates {
 protected:
     void SetUp() override {
         ToolboxUpdates::SetUp();
-        ASSERT_TRUE(RequireSignedUpdates(false));
+        const std::optional<ReferenceUpdateServer> server = ReferenceUpdateServer::FromEnvironment();
+        ASSERT_TRUE(server) << "run through run-gui-test.sh with VELMORA_UPDATE_SERVER_SOURCE set";
+        server_ = *server;
+        ASSERT_TRUE(server_.ServeFile("tool.bin", DownloadBytes()));
         char temp[MAX_PATH];
         ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
         folder_ = std::string(temp) + "velmora-downloads-" + std::to_string(::GetCurrentProcessId());
@@ -334,7 +292,6 @@ protected:
         target_ = folder_ + "\\tool.exe";
     }
     void TearDown() override {
-        static_cast<void>(RequireSignedUpdates(true));
         for (const std::string& name : FilesIn(folder_)) ::DeleteFileA((folder_ + "\\" + name).c_str());
         ::RemoveDirectoryA(folder_.c_str());
     }
@@ -382,52 +339,41 @@ protected:
         return {caption, text};
     }
 
+    ReferenceUpdateServer server_;
     std::string folder_;
     std::string target_;
 };
 
 TEST_F(ToolboxDownloads, OnlyAVerifiedDownloadReplacesTheFileAndAFailedOneLeavesItByteForByte) {
-    std::string offerPath = "/damaged";
-    std::mutex offerMutex;
-    std::string host;
-    LoopbackUpdateServer server([&](const std::string& path) {
-        const std::lock_guard lock(offerMutex);
-        return DownloadService(host, offerPath)(path);
-    });
-    ASSERT_TRUE(server.Listening());
-    host = server.HostText();
-    ASSERT_TRUE(UseLoopbackUpdateHost(host));
+    ASSERT_TRUE(UseLoopbackUpdateHost(server_.Host));
     const std::string original = "the file the user had before\r\n";
     ASSERT_TRUE(WriteWhole(target_, original));
     HWND window = StartToolbox();
     ASSERT_NE(window, nullptr);
 
     // Bytes that do not match the offer's digest: deleted, not announced.
+    ASSERT_TRUE(server_.OfferApplication("tool.bin", "/test/damaged/tool.bin"));
     EXPECT_EQ(DownloadThroughTheMenu(window),
               (std::pair<std::string, std::string>{"Error", update::message::DownloadDamaged}));
     EXPECT_EQ(ReadWhole(target_), original);
     EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"tool.exe"});
 
     // A redirect that never ends: five hops followed, the sixth refused.
-    {
-        const std::lock_guard lock(offerMutex);
-        offerPath = "/chain/0";
-    }
-    const std::size_t asked = server.Paths().size();
+    ASSERT_TRUE(server_.OfferApplication("tool.bin", "/test/redirect-chain/0"));
     EXPECT_EQ(DownloadThroughTheMenu(window),
               (std::pair<std::string, std::string>{"Error", update::message::NotAvailable}));
-    std::vector<std::string> paths = server.Paths();
-    paths.erase(paths.begin(), paths.begin() + static_cast<std::ptrdiff_t>(std::min(asked + 1, paths.size())));
-    EXPECT_EQ(paths,
-              (std::vector<std::string>{"/chain/0", "/chain/1", "/chain/2", "/chain/3", "/chain/4", "/chain/5"}));
+    std::vector<std::string> chain;
+    for (const std::string& path : server_.AskedPaths()) {
+        if (path.rfind("/test/redirect-chain/", 0) == 0) chain.push_back(path);
+    }
+    EXPECT_EQ(chain, (std::vector<std::string>{"/test/redirect-chain/0", "/test/redirect-chain/1",
+                                               "/test/redirect-chain/2", "/test/redirect-chain/3",
+                                               "/test/redirect-chain/4", "/test/redirect-chain/5"}));
     EXPECT_EQ(ReadWhole(target_), original);
     EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"tool.exe"});
 
     // A 302 to the file: followed, verified, and the file replaced.
-    {
-        const std::lock_guard lock(offerMutex);
-        offerPath = "/moved";
-    }
+    ASSERT_TRUE(server_.OfferApplication("tool.bin", "/test/moved/tool.bin"));
     EXPECT_EQ(DownloadThroughTheMenu(window),
               (std::pair<std::string, std::string>{"Information", update::message::AppDownloaded}));
     EXPECT_EQ(ReadWhole(target_), DownloadBytes());

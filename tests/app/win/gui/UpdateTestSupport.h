@@ -1,18 +1,21 @@
 #pragma once
 // What the update tests of the toolbox need: the user's update settings in
 // the registry (the toolbox runs as the same user), the machine-wide update
-// host, the tests' signing key trusted machine-wide, and a loopback HTTP server on a thread of this process that either
-// answers every request with one reply or accepts and stays silent.
+// host, the tests' signing key trusted machine-wide, a loopback HTTP server
+// on a thread of this process that either answers every request with one
+// reply or accepts and stays silent, and the reference update server a run
+// may be given.
 
 #include <winsock2.h>
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
+#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -96,29 +99,79 @@ inline bool TrustTestSigningKey(bool trusted = true) {
                            sizeof kTestSigningKeyPoint);
 }
 
-// HKLM RequireSignedUpdates = 0 while a test serves replies it cannot sign
-// ahead (their URLs name its own port), or removed (the default, 1).
-inline bool RequireSignedUpdates(bool required) {
-    const DWORD off = 0;
-    return SetMachineValue(update::setting::RequireSignedUpdates, REG_DWORD, required ? nullptr : &off, sizeof off);
-}
-
 // The one place of the registry settings an update test with a loopback
 // server needs: the toolbox asks host and never the start-up question.
 inline bool UseLoopbackUpdateHost(const std::string& host) { return DontAskAtStartUp() && SetUpdateHost(&host); }
 
+// A file's bytes; "(missing)" when it cannot be opened.
+inline std::string ReadWhole(const std::string& path) {
+    std::string bytes;
+    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return "(missing)";
+    char chunk[4096];
+    DWORD got = 0;
+    while (::ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    return bytes;
+}
+
+// Makes path hold bytes, and nothing else.
+inline bool WriteWhole(const std::string& path, const std::string& bytes) {
+    win::FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+// The reference update server run-gui-test.sh starts for a run when
+// VELMORA_UPDATE_SERVER_SOURCE is set: its address and its folder, which
+// holds the manifest it reads at each request, the files it serves and its
+// request log.
+struct ReferenceUpdateServer {
+    std::string Host;    // 127.0.0.1:PORT
+    std::string Folder;  // as this process names it
+
+    static std::optional<ReferenceUpdateServer> FromEnvironment() {
+        const char* host = std::getenv("VELMORA_REFERENCE_SERVER");
+        const char* folder = std::getenv("VELMORA_REFERENCE_DIR");
+        if (!host || !folder || !*host || !*folder) return std::nullopt;
+        return ReferenceUpdateServer{host, folder};
+    }
+
+    // Serves bytes as /files/NAME.
+    [[nodiscard]] bool ServeFile(const std::string& name, const std::string& bytes) const {
+        return WriteWhole(Folder + "\\files\\" + name, bytes);
+    }
+
+    // From the next request on, the reply offers application 1.02 at path on
+    // the server, with the digest of the served file.
+    [[nodiscard]] bool OfferApplication(const std::string& file, const std::string& path) const {
+        return WriteWhole(Folder + "\\manifest.json",
+                          R"({"file_version": "1.0", "application": {"version": "1.02", "file": ")" + file +
+                              R"(", "path": ")" + path + R"("}})");
+    }
+
+    // The paths asked so far, in order, from the log's request lines
+    // (127.0.0.1 "GET PATH HTTP/1.0" STATUS -).
+    [[nodiscard]] std::vector<std::string> AskedPaths() const {
+        const std::string log = ReadWhole(Folder + "\\server.log");
+        std::vector<std::string> paths;
+        constexpr std::string_view kGet = "\"GET ";
+        for (std::size_t at = log.find(kGet); at != std::string::npos; at = log.find(kGet, at + 1)) {
+            const std::size_t start = at + kGet.size();
+            paths.push_back(log.substr(start, log.find(' ', start) - start));
+        }
+        return paths;
+    }
+};
+
 class LoopbackUpdateServer {
 public:
-    enum class Mode { Reply, Silent, Answer };
-    // The whole reply (status line, header, body) to a request for path
-    // (its query included).
-    using Answerer = std::function<std::string(const std::string& path)>;
+    enum class Mode { Reply, Silent };
 
     // Reply: every request gets status 200 with body, then the connection
     // closes. Silent: the request is read and nothing is ever sent.
     explicit LoopbackUpdateServer(Mode mode, std::string body = {}) : mode_(mode), body_(std::move(body)) { Start(); }
-    // Every request gets what answer says for its path, then the connection closes.
-    explicit LoopbackUpdateServer(Answerer answer) : mode_(Mode::Answer), answer_(std::move(answer)) { Start(); }
     ~LoopbackUpdateServer() {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
@@ -132,11 +185,6 @@ public:
     [[nodiscard]] std::string FirstRequestLine() const {
         const std::lock_guard lock(mutex_);
         return firstRequestLine_;
-    }
-    // The paths asked, in order.
-    [[nodiscard]] std::vector<std::string> Paths() const {
-        const std::lock_guard lock(mutex_);
-        return paths_;
     }
 
 private:
@@ -180,13 +228,9 @@ private:
                 if (got <= 0) break;
                 request.append(chunk, static_cast<std::size_t>(got));
             }
-            const std::string line = request.substr(0, request.find("\r\n"));
-            const std::size_t pathStart = line.find(' ') + 1;
-            const std::string path = line.substr(pathStart, line.find(' ', pathStart) - pathStart);
             {
                 const std::lock_guard lock(mutex_);
-                if (firstRequestLine_.empty()) firstRequestLine_ = line;
-                paths_.push_back(path);
+                if (firstRequestLine_.empty()) firstRequestLine_ = request.substr(0, request.find("\r\n"));
             }
             ++requests_;
             if (mode_ == Mode::Silent) {
@@ -194,9 +238,7 @@ private:
                 continue;
             }
             const std::string reply =
-                mode_ == Mode::Answer
-                    ? answer_(path)
-                    : "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body_.size()) + "\r\n\r\n" + body_;
+                "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body_.size()) + "\r\n\r\n" + body_;
             for (std::size_t sent = 0; sent < reply.size();) {
                 const int n = ::send(client.get(), reply.data() + sent, static_cast<int>(reply.size() - sent), 0);
                 if (n <= 0) break;
@@ -208,7 +250,6 @@ private:
 
     Mode mode_;
     std::string body_;
-    Answerer answer_;
     win::WinsockScope winsock_;
     win::SocketHandle listener_;
     std::uint16_t port_ = 0;
@@ -216,7 +257,6 @@ private:
     std::atomic<int> requests_{0};
     mutable std::mutex mutex_;
     std::string firstRequestLine_;
-    std::vector<std::string> paths_;
     std::thread thread_;
 };
 
