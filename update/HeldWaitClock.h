@@ -19,7 +19,7 @@ public:
     // The inner time less every held stretch; while held, the time the hold
     // began.
     [[nodiscard]] std::uint64_t NowMs() override;
-    [[nodiscard]] bool Pause() override { return inner_.Pause(); }
+    [[nodiscard]] bool Pause(WakeEvent wake) override { return inner_.Pause(wake); }
 
     // Holds may nest; time runs again when the outermost one ends.
     void Hold();

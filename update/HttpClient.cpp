@@ -266,7 +266,7 @@ private:
             Fail(HttpFailure::Timeout, "The request took longer than " + std::to_string(client_.TotalTimeoutMs) + " ms");
         }
         if (limitMs != 0 && now - since >= limitMs) Fail(HttpFailure::Timeout, timeoutText);
-        const bool goOn = client_.clock_.Pause();
+        const bool goOn = client_.clock_.Pause(socket_ ? socket_->Wake() : nullptr);
         if (!*alive_) Fail(HttpFailure::Aborted, "The client was destroyed");
         lastPause_ = client_.clock_.NowMs();
         if (!goOn) Fail(HttpFailure::Aborted, "The application is closing");

@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+#include "update/Clock.h"
+
 namespace velmora {
 
 enum class SocketStatus {
@@ -36,6 +38,10 @@ public:
     [[nodiscard]] virtual SocketResult Send(std::span<const std::uint8_t> bytes) = 0;
     // Receives up to bytes.size(). Ok always carries at least one byte.
     [[nodiscard]] virtual SocketResult Receive(std::span<std::uint8_t> bytes) = 0;
+    // An event set when a call that would have blocked may now go on (the
+    // connection is made, data or the close arrived, there is room to send),
+    // for WaitClock::Pause; null when the connection has none.
+    [[nodiscard]] virtual WakeEvent Wake() noexcept { return nullptr; }
 };
 
 class SocketSystem {

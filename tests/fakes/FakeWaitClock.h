@@ -19,7 +19,7 @@ public:
 
     std::uint64_t NowMs() override { return Now; }
 
-    bool Pause() override {
+    bool Pause(WakeEvent) override {
         ++Pauses;
         Now += StepMs;
         if (OnPause) OnPause();

@@ -61,7 +61,9 @@ TEST_F(HttpLimits, AContentLengthOverTheInMemoryCapFailsBeforeReading) {
 }
 
 TEST_F(HttpLimits, AnEndlessBodyInMemoryEndsAtTheCap) {
-    for (int i = 0; i < 40; ++i) Server().Reply(std::string(kHttpChunkSize, 'e'));
+    for (std::size_t i = 0; i < kMaxBodyInMemory / kHttpChunkSize + 2; ++i) {
+        Server().Reply(std::string(kHttpChunkSize, 'e'));
+    }
     Server().Receives.push_front({SocketStatus::Ok, "HTTP/1.0 200 OK\r\n\r\n", 0});
     EXPECT_EQ(TryGet("http://h/"), HttpFailure::TooLarge);
 }

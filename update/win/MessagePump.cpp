@@ -19,8 +19,15 @@ bool PumpPendingMessages() noexcept {
 
 std::uint64_t MessagePumpClock::NowMs() { return ::GetTickCount64(); }
 
-bool MessagePumpClock::Pause() {
-    ::Sleep(2);
+bool MessagePumpClock::Pause(WakeEvent wake) {
+    // Without an event the step is short, as the waiter polls; with one it
+    // only bounds how late the waiter's time limits are checked.
+    constexpr DWORD kPollStepMs = 2;
+    constexpr DWORD kEventStepMs = 50;
+    HANDLE event = static_cast<HANDLE>(wake);
+    static_cast<void>(::MsgWaitForMultipleObjectsEx(event ? 1 : 0, event ? &event : nullptr,
+                                                    event ? kEventStepMs : kPollStepMs, QS_ALLINPUT,
+                                                    MWMO_INPUTAVAILABLE));
     return PumpPendingMessages();
 }
 

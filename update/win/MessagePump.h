@@ -1,7 +1,9 @@
 #pragma once
-// The wait of the user-interface thread: sleep about 2 ms, then process the
-// pending window messages, so windows repaint and menus and timers work
-// while the HTTP client waits for the network.
+// The wait of the user-interface thread: until the connection's event is
+// set, a window message arrives or a short step has passed, then process
+// the pending window messages, so windows repaint and menus and timers work
+// while the HTTP client waits for the network, and data is taken the moment
+// it arrives.
 
 #include "update/Clock.h"
 
@@ -14,7 +16,7 @@ namespace velmora::win {
 class MessagePumpClock final : public WaitClock {
 public:
     [[nodiscard]] std::uint64_t NowMs() override;
-    [[nodiscard]] bool Pause() override;
+    [[nodiscard]] bool Pause(WakeEvent wake) override;
 };
 
 }  // namespace velmora::win

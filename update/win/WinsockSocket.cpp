@@ -85,6 +85,43 @@ public:
     [[nodiscard]] int StartIfResolved() { return lookup_ ? 0 : Start(); }
 
     SocketResult PollConnect() override {
+        return Retried([this] { return CheckConnected(); });
+    }
+
+    SocketResult Send(std::span<const std::uint8_t> bytes) override {
+        return Retried([&] {
+            const int sent = ::send(socket_.get(), reinterpret_cast<const char*>(bytes.data()), Clamp(bytes.size()), 0);
+            if (sent == SOCKET_ERROR) return FromError(::WSAGetLastError());
+            return SocketResult{SocketStatus::Ok, static_cast<std::size_t>(sent), 0};
+        });
+    }
+
+    SocketResult Receive(std::span<std::uint8_t> bytes) override {
+        return Retried([&] {
+            const int got = ::recv(socket_.get(), reinterpret_cast<char*>(bytes.data()), Clamp(bytes.size()), 0);
+            if (got == SOCKET_ERROR) return FromError(::WSAGetLastError());
+            if (got == 0) return SocketResult{SocketStatus::Closed, 0, 0};
+            return SocketResult{SocketStatus::Ok, static_cast<std::size_t>(got), 0};
+        });
+    }
+
+    // Null until the socket exists (while the host name is looked up).
+    WakeEvent Wake() noexcept override { return socket_ ? event_.get() : nullptr; }
+
+private:
+    // Runs attempt; when it would block, clears the event and tries once
+    // more. News that comes after the clearing sets the event again, so the
+    // wait that follows a "would block" cannot sleep through it, and a stale
+    // event never makes it spin.
+    template <typename Attempt>
+    SocketResult Retried(Attempt attempt) {
+        const SocketResult first = attempt();
+        if (first.Status != SocketStatus::WouldBlock || !socket_) return first;
+        ::ResetEvent(event_.get());
+        return attempt();
+    }
+
+    SocketResult CheckConnected() {
         if (lookup_) {
             int error = 0;
             if (!lookup_->Done(address_, error)) return {SocketStatus::WouldBlock, 0, 0};
@@ -114,26 +151,18 @@ public:
         return {SocketStatus::WouldBlock, 0, 0};
     }
 
-    SocketResult Send(std::span<const std::uint8_t> bytes) override {
-        const int sent = ::send(socket_.get(), reinterpret_cast<const char*>(bytes.data()), Clamp(bytes.size()), 0);
-        if (sent == SOCKET_ERROR) return FromError(::WSAGetLastError());
-        return {SocketStatus::Ok, static_cast<std::size_t>(sent), 0};
-    }
-
-    SocketResult Receive(std::span<std::uint8_t> bytes) override {
-        const int got = ::recv(socket_.get(), reinterpret_cast<char*>(bytes.data()), Clamp(bytes.size()), 0);
-        if (got == SOCKET_ERROR) return FromError(::WSAGetLastError());
-        if (got == 0) return {SocketStatus::Closed, 0, 0};
-        return {SocketStatus::Ok, static_cast<std::size_t>(got), 0};
-    }
-
-private:
-    // A non-blocking socket that closes with an immediate reset, connecting.
+    // A non-blocking socket that closes with an immediate reset and sets
+    // event_ at its news, connecting.
     int Start() {
+        event_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!event_) return static_cast<int>(::GetLastError());
         socket_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         if (!socket_) return ::WSAGetLastError();
-        u_long nonBlocking = 1;
-        if (::ioctlsocket(socket_.get(), FIONBIO, &nonBlocking) == SOCKET_ERROR) return ::WSAGetLastError();
+        // Makes the socket non-blocking as well.
+        if (::WSAEventSelect(socket_.get(), event_.get(), FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) ==
+            SOCKET_ERROR) {
+            return ::WSAGetLastError();
+        }
         const linger immediate{1, 0};
         static_cast<void>(::setsockopt(socket_.get(), SOL_SOCKET, SO_LINGER,
                                        reinterpret_cast<const char*>(&immediate), sizeof immediate));
@@ -154,6 +183,7 @@ private:
     std::uint16_t port_;
     in_addr address_{};
     std::optional<HostLookup> lookup_;
+    KernelHandle event_;  // manual reset; outlives the socket it was selected for
     SocketHandle socket_;
 };
 

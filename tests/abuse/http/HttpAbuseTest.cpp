@@ -80,7 +80,7 @@ class FastClock final : public WaitClock {
 public:
     FastClock(WaitClock& real, std::uint32_t factor) : real_(real), factor_(factor) {}
     [[nodiscard]] std::uint64_t NowMs() override { return real_.NowMs() * factor_; }
-    [[nodiscard]] bool Pause() override { return real_.Pause(); }
+    [[nodiscard]] bool Pause(WakeEvent wake) override { return real_.Pause(wake); }
 
 private:
     WaitClock& real_;
