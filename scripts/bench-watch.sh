@@ -8,9 +8,11 @@
 # program printing its usage (Wine's start cost), and for "metrics" also
 # "status" on the same drives (the refreshes); and the watch's own work under
 # Wine taking 100 samples of those drives on a clock the benchmark moves: its
-# working set and private bytes after the first and the last sample
-# (watch_footprint_bench). Builds a release tree without sanitizers in build/bench and uses a
-# scratch prefix under build/bench-watch. Usage: scripts/bench-watch.sh [RUNS]
+# working set and private bytes after the first and the last sample, and the
+# time of one sample beside its floor, reading the same drives alone
+# (watch_footprint_bench). Builds a release tree without sanitizers in
+# build/bench and uses a scratch prefix under build/bench-watch.
+# Usage: scripts/bench-watch.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
@@ -79,3 +81,4 @@ echo "--- the watch's work under Wine: 100 samples of the 16 drives, with the me
 footprint=$work/footprint
 rm -rf "$footprint" && mkdir -p "$footprint"
 wine "$bin/watch_footprint_bench.exe" "$(winepath -w "$footprint")" 100
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
