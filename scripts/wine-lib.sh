@@ -18,12 +18,16 @@ wine_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if ! wine_prefix_ready "$WINEPREFIX"; then
+    # A first boot that failed half-way leaves a prefix without its system
+    # files, which every later program fails on: made once more then.
+    local attempt
+    for attempt in 1 2; do
+      wine_prefix_ready "$WINEPREFIX" && break
       rm -rf "$WINEPREFIX"
       wineboot -i >/dev/null 2>&1 || true
       wineserver -w
-      touch "$WINEPREFIX/.velmora-ready"
-    fi
+      [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] && touch "$WINEPREFIX/.velmora-ready"
+    done
   ) 9>"$WINEPREFIX.lock"
 }
 

@@ -61,6 +61,10 @@ void WatchRunner::Run() {
     for (const WatchEvent& warning : startWarnings_) Raise(warning, now);
     const std::unique_ptr<DriveSampler> sampler = parts_.MakeSampler();
     if (sampler) RunLoop(*sampler);
+    // A stopped watch holds no file of the history: the service reports
+    // itself stopped once Run has returned, and an uninstaller that removes
+    // the history folder comes right after that.
+    parts_.Store.Close();
 }
 
 void WatchRunner::RunLoop(DriveSampler& sampler) {

@@ -12,7 +12,8 @@
 //                    initialise COM there and build the WMI source, the
 //                    device access and the pipe (e.g. a SourcesSampler over
 //                    them, owned with the COM scope by the returned object);
-//                    it is destroyed on this thread before Run returns.
+//                    it is destroyed on this thread before Run returns,
+//                    and the store is closed.
 //   control handler: user control 128 → RequestSample(); time change and
 //                    power events → ClockChanged(); stop or shutdown →
 //                    Stop(). All return at once and may be called from any

@@ -182,6 +182,14 @@ TEST_F(WatchRunnerTest, StopDuringASampleDropsTheRunAndReturns) {
     EXPECT_TRUE(events.Raised().empty());
 }
 
+TEST_F(WatchRunnerTest, AStoppedRunnerHoldsNoFileOfTheHistory) {
+    Listing({Sample(clock.Now, "A")});
+    StartRunner();
+    ASSERT_TRUE(RowsEventually("SELECT count(*) FROM runs", 1));
+    StopRunner();
+    EXPECT_FALSE(store.IsOpen());
+}
+
 TEST_F(WatchRunnerTest, StoreFailureIsRaisedOnceAndALaterRunStoresWhatWasMissed) {
     path = folder.File("History/history.db");
     sample = [&](const std::atomic<bool>&) {
