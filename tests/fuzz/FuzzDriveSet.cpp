@@ -157,11 +157,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace velmora;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     DriveSetParseResult parsed = ParseDriveSet(text);
+    const auto lines = std::count(text.begin(), text.end(), '\n') + 1;
     if (!parsed.Ok()) {
-        const auto lines = std::count(text.begin(), text.end(), '\n') + 1;
         FUZZ_CHECK(parsed.Line >= 1 && parsed.Line <= lines);
         return 0;
     }
+    FUZZ_CHECK(parsed.Line == 0);
+    // Line counting holds whatever came before: a bad section after the
+    // text is reported on the line after its last one.
+    const DriveSetParseResult extended = ParseDriveSet(std::string(text) + "\n[bogus]");
+    FUZZ_CHECK(extended.Error == DriveSetError::UnknownSection && extended.Line == lines + 1);
     const DriveSet& set = parsed.Set;
     FUZZ_CHECK(!set.Broken);
 
