@@ -68,13 +68,16 @@ curl_run() {
 echo "file: $size_mib MiB random; server: python3 http.server on 127.0.0.1; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 ratios=()
 for round in $(seq "$rounds"); do
+  # A run that fails (a file that differs) ends the script here.
   if ((round % 2)); then
-    read -r client_speed client_peak < <(client_run)
-    read -r curl_speed curl_peak < <(curl_run)
+    client=$(client_run)
+    curl=$(curl_run)
   else
-    read -r curl_speed curl_peak < <(curl_run)
-    read -r client_speed client_peak < <(client_run)
+    curl=$(curl_run)
+    client=$(client_run)
   fi
+  read -r client_speed client_peak <<<"$client"
+  read -r curl_speed curl_peak <<<"$curl"
   ratio=$(awk -v a="$client_speed" -v b="$curl_speed" 'BEGIN {printf "%.2f", a / b}')
   ratios+=("$ratio")
   echo "round $round: client $client_speed MiB/s (peak working set $client_peak MiB)," \
