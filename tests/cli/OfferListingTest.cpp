@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "cli/OfferListing.h"
-#include "update/UpdateError.h"
 #include "update/UpdateTexts.h"
 #include "tests/fakes/FakeReplyTrust.h"
 #include "tests/fakes/FakeUpdateTransport.h"
@@ -47,30 +46,6 @@ TEST(OfferListing, ListsTheOffersOfTheExchangeAndMarksTheDrives) {
     EXPECT_EQ(drives[1].NewFirmwareVersion, "");
     EXPECT_EQ(transport.ProxyHost, "proxy");
     EXPECT_TRUE(transport.Downloads.empty());
-}
-
-TEST(OfferListing, FailsWithTheToolboxMessages) {
-    const struct {
-        bool FailFetch;
-        std::string Reply;
-        const char* Message;
-    } cases[] = {
-        {true, "", message::NotAvailable},
-        {false, fakes::SignReply("[file version]\nversion=2.0\n"), message::UpdateManually},
-        {false, "[file version]\nversion=1.0\n", message::NotVerified},
-    };
-    for (const auto& c : cases) {
-        Sources sources;
-        sources.transport.FailFetch = c.FailFetch;
-        sources.transport.Reply = c.Reply;
-        DriveTable drives;
-        try {
-            (void)ListUpdateOffers(sources.Get(), {}, drives);
-            ADD_FAILURE() << "listed: " << c.Message;
-        } catch (const UpdateError& error) {
-            EXPECT_STREQ(error.what(), c.Message);
-        }
-    }
 }
 
 TEST(OfferListing, PrintsOneTextLinePerOffer) {

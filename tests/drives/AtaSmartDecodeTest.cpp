@@ -133,25 +133,6 @@ TEST(AtaAttributeCount, HoldsTheLengthInsideData) {
     for (const LengthCase& c : cases) EXPECT_EQ(AtaAttributeCount(c.DataLength), c.Entries) << c.DataLength;
 }
 
-TEST(DecodeAtaSmart, HugeLengthWalksUpToTheLastWholeEntryOfData) {
-    DriveInfo drive = Cleared(Drive("Q5RT2B1", kInterfaceSata));
-    PipeReply reply = AtaReply();
-    reply.DataLength = 0x7FFFFFFF;
-    PutAtaEntry(reply, 340, {9, 4321});  // bytes 4082..4093, the last entry inside Data
-    ASSERT_EQ(DecodeAtaSmart(drive, reply), 0);
-    EXPECT_EQ(drive.PowerOnHours, 4321);
-}
-
-TEST(DecodeAtaSmart, NegativeLengthDecodesNoAttribute) {
-    DriveInfo drive = Cleared(Drive("Q5RT2B1", kInterfaceSata));
-    PipeReply reply = AtaReply();
-    reply.DataLength = -12;
-    PutAtaEntry(reply, 0, {9, 4321});
-    ASSERT_EQ(DecodeAtaSmart(drive, reply), 0);
-    EXPECT_EQ(drive.PowerOnHours, -1);
-    EXPECT_EQ(drive.SmartValid, 1);
-}
-
 TEST(ReadAtaAttribute, SplitsTheEntryIntoItsFields) {
     PipeReply reply = AtaReply();
     PutAtaEntry(reply, 5, {9, 0x00000539, 0x0032, 100, 99, 0x00ABCD});

@@ -192,9 +192,6 @@ TEST_F(EnumerationTest, DescriptorCompletesTheIdentityAndItsBusTypeBeatsTheFamil
         {"SATA bus on an NVMe family", 11, "N2RT10", kInterfaceSata},
         {"NVMe bus on a SATA family", 17, "Q5RT2B1", kInterfaceNvme},
         {"iSCSI bus: the family decides", 9, "N2RT10", kInterfaceNvme},
-        {"unknown bus and a SATA family", 0, "QDRT01", kInterfaceSata},
-        {"USB bus", 7, "Q3RT01", kInterfaceUsb},
-        {"ATA bus", 3, "QCRT01", kInterfacePata},
     };
     for (const auto& c : cases) {
         DiskRow row = MakersDrive(0);

@@ -62,22 +62,6 @@ TEST_F(PipeClientTest, AReplyInPiecesIsCollectedWhole) {
     EXPECT_TRUE(events.Entries.empty());
 }
 
-TEST_F(PipeClientTest, ALongDeviceIdIsSentAsItsFirst511CharactersWithTheLastByteZero) {
-    drive.PNPDeviceID = std::string(600, 'P');
-    ASSERT_EQ(Request(), 0);
-    ASSERT_EQ(pipes.Written.size(), PIPE_REQUEST_SIZE);
-    EXPECT_EQ(pipes.Written[519], 0);
-    EXPECT_EQ(std::count(pipes.Written.begin(), pipes.Written.end(), 'P'), 511);
-    EXPECT_EQ(pipes.Written[518], 'P');
-}
-
-TEST_F(PipeClientTest, AnEmptyDeviceIdLeavesTheNameAllZero) {
-    drive.PNPDeviceID.clear();
-    ASSERT_EQ(Request(), 0);
-    ASSERT_EQ(pipes.Written.size(), PIPE_REQUEST_SIZE);
-    EXPECT_TRUE(std::all_of(pipes.Written.begin() + 8, pipes.Written.end(), [](std::uint8_t b) { return b == 0; }));
-}
-
 TEST_F(PipeClientTest, EachFailureIsReportedAtItsLineAndClosesWhatWasOpened) {
     struct Case {
         const char* name;
@@ -198,18 +182,6 @@ TEST_F(PipeClientTest, TheLastBusyWaitIsShortenedToTheTimeLeft) {
     EXPECT_EQ(RequestSmartData(waits, drive, reply), -1);
     EXPECT_EQ(slow.WaitTimeouts, (std::vector<std::uint32_t>{20000, 20000, 10000}));
     EXPECT_EQ(events.Entries.back(), "FILE pipe LINE 46 CODE 121");
-}
-
-TEST(BuildSmartRequest, CarriesDriveNumberInterfaceAndDeviceId) {
-    DriveInfo drive;
-    drive.Index = -7;
-    drive.InterfaceType = kInterfaceUsb;
-    drive.PNPDeviceID = "USBSTOR\\DISK";
-    const RequestBytes bytes = BuildSmartRequest(drive);
-    const PipeRequest decoded = PipeRequest::Decode(bytes);
-    EXPECT_EQ(decoded.DriveNumber, -7);
-    EXPECT_EQ(decoded.InterfaceType, kInterfaceUsb);
-    EXPECT_EQ(decoded.InstanceName, "USBSTOR\\DISK");
 }
 
 }  // namespace

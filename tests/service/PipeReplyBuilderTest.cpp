@@ -178,14 +178,6 @@ TEST(PipeReplyBuilder, MatchesAnAnsiInstanceNameAgainstWmiTextIgnoringCase) {
     EXPECT_EQ(reply.PredictFailure, 1);
 }
 
-TEST(PipeReplyBuilder, TreatsAnEmptyInstanceNameAsMatchingTheFirstRow) {
-    Machine machine;
-    PipeReplyBuilder builder(machine.wmi, machine.devices);
-    const PipeReply reply = Decoded(builder.Build(Request(kInterfaceSata, "")));
-    EXPECT_EQ(reply.StatusValid, 1);
-    EXPECT_EQ(reply.DataValid, 1);
-}
-
 TEST(PipeReplyBuilder, AnswersAnUnknownDriveWithZeroFlagsAndNoReport) {
     Machine machine;
     PipeReplyBuilder builder(machine.wmi, machine.devices);

@@ -84,14 +84,12 @@ std::vector<std::string> RequestLines(const std::string& sent) {
     return lines;
 }
 
-// Which statuses count is DownloadRules' own test; here, that the transport
-// applies the rules to what it receives.
+// Which statuses count and which redirects may be followed is DownloadRules'
+// own test; here, that the transport applies the rules to what it receives.
 TEST_F(HttpUpdateTransportTest, ADownloadSucceedsOnlyWithATwoHundredAndEveryAnnouncedByte) {
     const std::string kClose = "<close>";
     std::vector<std::string> sixRedirects;
     for (int hop = 1; hop <= 6; ++hop) sixRedirects.push_back(Redirect(302, "/d/" + std::to_string(hop) + ".bin"));
-    std::vector<std::string> fiveRedirects(sixRedirects.begin(), sixRedirects.end() - 1);
-    fiveRedirects.push_back("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabc");
     const struct {
         const char* Name;
         std::vector<std::string> Replies;  // one per connection, in order; kClose ends the data
@@ -100,21 +98,13 @@ TEST_F(HttpUpdateTransportTest, ADownloadSucceedsOnlyWithATwoHundredAndEveryAnno
     } cases[] = {
         {"exact length", {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabc"}, "abc", {}},
         {"cut short", {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nabc", kClose}, std::nullopt, {}},
-        {"longer than announced: the rest is not read",
-         {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabcdef"}, "abc", {}},
         {"no length: up to the close", {"HTTP/1.0 200 OK\r\n\r\nabcd", kClose}, "abcd", {}},
         {"300 is no redirect", {Redirect(300, "/d/2.bin")}, std::nullopt, {"GET /d/f.bin HTTP/1.0"}},
         {"404", {"HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\ngone"}, std::nullopt, {}},
         {"unreadable status line", {"SOMETHING\r\n\r\nabc", kClose}, std::nullopt, {}},
-        {"five redirects", fiveRedirects, "abc",
-         {"GET /d/f.bin HTTP/1.0", "GET /d/1.bin HTTP/1.0", "GET /d/2.bin HTTP/1.0", "GET /d/3.bin HTTP/1.0",
-          "GET /d/4.bin HTTP/1.0", "GET /d/5.bin HTTP/1.0"}},
         {"a sixth redirect", sixRedirects, std::nullopt,
          {"GET /d/f.bin HTTP/1.0", "GET /d/1.bin HTTP/1.0", "GET /d/2.bin HTTP/1.0", "GET /d/3.bin HTTP/1.0",
           "GET /d/4.bin HTTP/1.0", "GET /d/5.bin HTTP/1.0"}},
-        {"a loop", {Redirect(301, "/d/b.bin"), Redirect(307, "http://h/d/f.bin")}, std::nullopt,
-         {"GET /d/f.bin HTTP/1.0", "GET /d/b.bin HTTP/1.0"}},
-        {"to https", {Redirect(302, "https://h/d/f.bin")}, std::nullopt, {"GET /d/f.bin HTTP/1.0"}},
         {"relative, then 303 and 308",
          {Redirect(303, "../e/g.bin"), Redirect(308, "h.bin?v=2"), "HTTP/1.0 200 OK\r\n\r\nxyz", kClose}, "xyz",
          {"GET /d/f.bin HTTP/1.0", "GET /e/g.bin HTTP/1.0", "GET /e/h.bin?v=2 HTTP/1.0"}},
